@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Builds Quillbox and runs every test: the unit tests, the GUI tests offscreen, the same core
+# tests again under AddressSanitizer and UndefinedBehaviorSanitizer, and each fuzz target for
+# a bounded number of inputs.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+
+jobs=$(nproc)
+fuzz_runs=${QB_FUZZ_RUNS:-20000}
+
+echo "== build and test"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j "$jobs"
+(cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs" --timeout 600)
+
+echo "== core tests under the sanitizers"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQB_GUI=OFF -DQB_BENCH=OFF -DQB_SANITIZE=ON
+cmake --build build-asan -j "$jobs"
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+   ctest --output-on-failure -j "$jobs" --timeout 900)
+
+echo "== fuzz targets"
+cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DQB_GUI=OFF -DQB_TESTS=OFF -DQB_BENCH=OFF -DQB_SANITIZE=ON -DQB_FUZZ=ON
+cmake --build build-fuzz -j "$jobs"
+passed=0
+failed=0
+for target in build-fuzz/fuzz_*; do
+  [ -x "$target" ] || continue
+  name=${target#build-fuzz/fuzz_}
+  corpus=$(mktemp -d)
+  [ -d "fuzz/corpus/$name" ] && cp -r "fuzz/corpus/$name/." "$corpus/"
+  if "$target" -runs="$fuzz_runs" -max_len=65536 -timeout=20 -rss_limit_mb=2048 "$corpus" > "build-fuzz/$name.log" 2>&1; then
+    passed=$((passed + 1))
+    echo "fuzz_$name: ok ($(grep -c '' "build-fuzz/$name.log") log lines)"
+  else
+    failed=$((failed + 1))
+    echo "fuzz_$name: FAILED"
+    tail -n 60 "build-fuzz/$name.log"
+  fi
+  rm -rf "$corpus"
+done
+echo "fuzz: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,13 @@
+#pragma once
+// The commands of quillbox-cli. Each takes the arguments after its name and returns the exit
+// code: 0 done, 1 nothing to show or nothing done, 2 bad arguments or unreadable input.
+#include <string>
+#include <vector>
+
+using TArgs = std::vector<std::string>;
+
+int CmdList(const TArgs& args);
+int CmdImportFavorites(const TArgs& args);
+
+// Prints the usage text to standard error and returns 2.
+int Usage();

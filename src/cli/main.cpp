@@ -1,0 +1,47 @@
+// quillbox-cli: the notes store from the command line, over the same settings and files as
+// the program.
+#include "cli/Commands.h"
+#include "platform/Folders.h"
+#include "settings/DebugM.h"
+#include "settings/Options.h"
+
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+struct TCommand {
+    const char* Name;
+    const char* Synopsis;
+    int (*Run)(const TArgs&);
+};
+
+const TCommand Commands[] = {
+    {"list", "list [NODEPATH]            the folders and notes of the store root or of a folder", CmdList},
+    {"import-favorites", "import-favorites           import $HOME/Favorites into the store", CmdImportFavorites},
+};
+
+}  // namespace
+
+int Usage() {
+    std::fputs("usage: quillbox-cli COMMAND [ARGS]\ncommands:\n", stderr);
+    for (const TCommand& c : Commands) std::fprintf(stderr, "  %s\n", c.Synopsis);
+    return 2;
+}
+
+int main(int argc, char** argv) {
+    std::setlocale(LC_ALL, "");
+    if (argc < 2) return Usage();
+    for (const TCommand& c : Commands) {
+        if (std::strcmp(argv[1], c.Name) != 0) continue;
+        Folders::InstallShippedFiles();
+        DebugM::Initialize();
+        Options = std::make_unique<TOptions>();
+        Options->Load();  // commands that change settings save them themselves
+        const int rc = c.Run(TArgs(argv + 2, argv + argc));
+        DebugM::Finalize();
+        return rc;
+    }
+    return Usage();
+}

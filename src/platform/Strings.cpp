@@ -1,0 +1,156 @@
+#include "platform/Strings.h"
+
+#include "platform/CodePage.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <cwctype>
+
+namespace Strings {
+
+std::string Trim(std::string_view text) {
+    size_t b = 0, e = text.size();
+    while (b < e && static_cast<unsigned char>(text[b]) <= 32) ++b;
+    while (e > b && static_cast<unsigned char>(text[e - 1]) <= 32) --e;
+    return std::string(text.substr(b, e - b));
+}
+
+std::string TrimRight(std::string_view text) {
+    size_t e = text.size();
+    while (e > 0 && static_cast<unsigned char>(text[e - 1]) <= 32) --e;
+    return std::string(text.substr(0, e));
+}
+
+std::string AsciiLower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+std::string AsciiUpper(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return out;
+}
+
+bool AsciiSameText(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && AsciiLower(a) == AsciiLower(b);
+}
+
+namespace {
+
+std::wstring ToWide(std::string_view text) {
+    const std::u16string units = CodePage::AnsiToWide(text);
+    std::wstring out;
+    out.reserve(units.size());
+    for (size_t i = 0; i < units.size(); ++i) {
+        char32_t c = units[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF)
+            c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
+        out.push_back(static_cast<wchar_t>(c));
+    }
+    return out;
+}
+
+std::string FromWide(const std::wstring& text) {
+    std::u16string units;
+    units.reserve(text.size());
+    for (wchar_t w : text) {
+        char32_t c = static_cast<char32_t>(w);
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            units.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
+            units.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
+        } else {
+            units.push_back(static_cast<char16_t>(c));
+        }
+    }
+    return CodePage::WideToAnsi(units);
+}
+
+bool IsAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+}  // namespace
+
+std::string AnsiLowerCase(std::string_view text) {
+    if (IsAscii(text)) return AsciiLower(text);
+    std::wstring wide = ToWide(text);
+    for (wchar_t& c : wide) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+    return FromWide(wide);
+}
+
+int AnsiCompareText(std::string_view a, std::string_view b) {
+    std::wstring wa = ToWide(a), wb = ToWide(b);
+    for (wchar_t& c : wa) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+    for (wchar_t& c : wb) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+    const int r = std::wcscoll(wa.c_str(), wb.c_str());
+    if (r != 0) return r < 0 ? -1 : 1;
+    return wa < wb ? -1 : (wb < wa ? 1 : 0);
+}
+
+size_t AnsiFindText(std::string_view text, std::string_view needle) {
+    if (IsAscii(text) && IsAscii(needle)) return AsciiLower(text).find(AsciiLower(needle));
+    // Case folding can change a character's length in the code page, so the search runs on
+    // folded wide text and the position is mapped back through the unfolded prefix.
+    const std::wstring wt = ToWide(text), wn = ToWide(needle);
+    std::wstring ft = wt, fn = wn;
+    for (wchar_t& c : ft) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+    for (wchar_t& c : fn) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+    const size_t at = ft.find(fn);
+    if (at == std::wstring::npos) return std::string::npos;
+    return FromWide(wt.substr(0, at)).size();
+}
+
+std::string ReplaceFirstIgnoreCase(const std::string& text, std::string_view what, std::string_view with) {
+    if (what.empty()) return text;
+    const size_t at = AnsiFindText(text, what);
+    if (at == std::string::npos) return text;
+    // The matched text has the needle's length in folded form; for the ASCII and same-length
+    // cases that is its length here too.
+    return text.substr(0, at) + std::string(with) + text.substr(std::min(text.size(), at + what.size()));
+}
+
+std::string ReplaceAll(std::string text, std::string_view what, std::string_view with) {
+    if (what.empty()) return text;
+    for (size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + with.size()))
+        text.replace(p, what.size(), with);
+    return text;
+}
+
+bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+
+bool EndsWith(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+std::vector<std::string> SplitLines(std::string_view text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            lines.emplace_back(text.substr(start, i - start));
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            start = i + 1;
+        }
+    }
+    if (start < text.size()) lines.emplace_back(text.substr(start));
+    return lines;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines, std::string_view lineEnd) {
+    size_t size = 0;
+    for (const auto& l : lines) size += l.size() + lineEnd.size();
+    std::string out;
+    out.reserve(size);
+    for (const auto& l : lines) {
+        out += l;
+        out += lineEnd;
+    }
+    return out;
+}
+
+}  // namespace Strings

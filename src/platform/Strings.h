@@ -1,0 +1,30 @@
+#pragma once
+// Small text helpers over 8-bit strings in the ANSI code page.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace Strings {
+
+// Removes leading and trailing characters with codes 0 to 32.
+std::string Trim(std::string_view text);
+std::string TrimRight(std::string_view text);
+// ASCII-only case folding, for names the program itself defines (registry keys, markers).
+std::string AsciiLower(std::string_view text);
+std::string AsciiUpper(std::string_view text);
+bool AsciiSameText(std::string_view a, std::string_view b);
+// Case folding and comparison in the user's locale (the whole character set, not only ASCII).
+std::string AnsiLowerCase(std::string_view text);
+int AnsiCompareText(std::string_view a, std::string_view b);
+// Position of the first occurrence of needle in text, compared ignoring case in the locale.
+size_t AnsiFindText(std::string_view text, std::string_view needle);
+// Replaces the first occurrence of what (ignoring case) by with; unchanged when absent.
+std::string ReplaceFirstIgnoreCase(const std::string& text, std::string_view what, std::string_view with);
+std::string ReplaceAll(std::string text, std::string_view what, std::string_view with);
+bool StartsWith(std::string_view text, std::string_view prefix);
+bool EndsWith(std::string_view text, std::string_view suffix);
+// Splits at CR LF, CR or LF, as a text file's lines are read; a final line end adds no line.
+std::vector<std::string> SplitLines(std::string_view text);
+std::string JoinLines(const std::vector<std::string>& lines, std::string_view lineEnd = "\r\n");
+
+}  // namespace Strings

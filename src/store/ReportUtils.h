@@ -1,0 +1,104 @@
+#pragma once
+// ReportUtils: the shared plain functions of the notes store. The note file format and its
+// info block, the store's file and folder operations, the text and URL helpers, and the
+// listing helpers the notes tree is filled with. Text is 8-bit in the ANSI code page unless a
+// signature says otherwise; paths use "/" and are formed by plain joining.
+#include "platform/DateTime.h"
+#include "platform/FileSystem.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TUserPrompt;
+
+namespace ReportUtils {
+
+using TStringList = std::vector<std::string>;
+
+// The metadata of one note or folder, as the note-file reader returns it.
+struct TNoteInfo {
+    std::string Name;  // file name without ".html", or the folder's own name
+    std::u16string OriginalTitle;
+    std::u16string OriginalURL;
+    std::u16string Comments;
+    TDateTime Created = 0;
+    bool IsFolder = false;
+};
+
+inline constexpr const char* NoteWarningLine = "<!--WARNING: DO NOT MODIFY THIS COMMENTS BLOCK-->";
+inline constexpr const char* NoteBeginMarker = "<!--NOTEXMLINFOBEGIN";
+inline constexpr const char* NoteEndMarker = "NOTEXMLINFOEND-->";
+
+// ---- The note file and its info block ----
+
+// Fills info from a note file or a folder. A note file without a block gets a default block
+// written into it on the way. False when the note file does not exist or cannot be read.
+bool LoadNodeFromFile(const std::string& fileName, TNoteInfo& info);
+// The block's XML text (root NOTE with ORIGINAL_TITLE, ORIGINAL_URL, TITLE, DATE, TIME,
+// COMMENTS), each value passed through decodeHTTPstring; empty on failure.
+std::u16string GenerateNodeXML(const std::string& title, const std::string& originalTitle,
+                               const std::string& originalURL, TDateTime created, const std::string& comments);
+// Writes or replaces the block of the file; true when the XML was not empty.
+bool SaveNodeToXML(const std::string& fileName, const std::string& title, const std::string& originalTitle,
+                   const std::string& originalURL, TDateTime created, const std::string& comments);
+// Puts already encoded XML text as the block at the top of the file, replacing an old block.
+void addXMLInfoToHTML(const std::string& fileName, const std::string& xmlText);
+// UTF-16 code units to UTF-8, unit by unit (a surrogate half gives three bytes).
+std::string WideStringToURF8(std::u16string_view text);
+// UTF-8 to UTF-16 as the note block reader decodes it; never reads past the input.
+std::u16string UTF8ToWideString(std::string_view text);
+// Cuts the block between the first line containing startMarker and the first later line
+// containing endMarker (inverse: everything else) and appends it to target. True when the
+// target's whole text, trimmed, is not empty.
+bool GetByTemplate(const std::string& startMarker, const std::string& endMarker, const TStringList& source,
+                   bool inverse, TStringList* target);
+// "+" to blank, "%%" to "%", "%XX" to that byte; stops after a malformed escape.
+std::string decodeHTTPstring(std::string_view text);
+// The lower-case host of a URL without "www." and without the path.
+std::string GetShortURL(const std::string& url);
+// Opens a file or URL with the desktop's handler.
+bool FireURL(const std::string& target);
+
+// ---- Store layout and file operations ----
+
+std::string MakeValidFileName(const std::string& text);
+std::string FindUnusedFileName(const std::string& basePath, const std::string& extension, const std::string& separator);
+std::string FindUnusedDirName(const std::string& basePath, const std::string& separator);
+// Removes a folder (path ending in "/") with everything in it; true when it no longer exists.
+bool DeleteDir(const std::string& folder);
+// Asks (when confirm) and deletes root + nodePath with everything in it.
+bool DoDeleteFolder(bool confirm, const std::string& root, const std::string& nodePath, TUserPrompt& prompt);
+bool GetFileInformation(const std::string& path, FileSystem::TSearchRec& rec);
+enum : int { CSIDL_PERSONAL = 5, CSIDL_FAVORITES = 6 };
+std::string GetSpecialFolderLocation(int csidl);
+std::string GetPersonalFolder();
+std::string GetWindowsTempFolder();  // without a trailing "/"
+// The program registered to open files of the extension (".doc"), or "".
+std::string GetProgramAssociation(const std::string& extension);
+
+// ---- Text and URL helpers (positions 1-based) ----
+
+void ParseURL(const std::string& url, std::string& protocol, std::string& user, std::string& password,
+              std::string& host, std::string& port, std::string& path);
+int PosN(const std::string& substring, const std::string& text, int n);
+std::string TagKiller(const std::string& html);
+std::u16string PlainTextToHTML(const std::u16string& text);
+std::string DelSpace1(const std::string& text);
+std::string ByteToHex(unsigned char value);
+std::string ColorToRGB(int color);
+
+// ---- Store listing ----
+
+// Appends to list the files (and, on request, folders) matching path's mask below path's folder.
+bool MyAdvBuildFileList(const std::string& path, int attr, TStringList& list, bool recurse, bool addFolders,
+                        bool foldersOnly);
+// The names of the folder's sub-folders without companion folders, one per line (CR LF).
+std::string GetCurFOlders(const std::string& folder, bool sorted);
+// The same names as a list.
+TStringList GetCurFOldersList(const std::string& folder, bool sorted);
+// The number of entries matching folder + mask, or -1 when none match or the folder is missing.
+int GetFileCountInDir(const std::string& folder, const std::string& mask);
+bool IsDirectory(const std::string& path);
+
+}  // namespace ReportUtils
