@@ -1,0 +1,1 @@
+// An empty translation unit for a subsystem folder that has no sources yet.
