@@ -27,9 +27,9 @@ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build build-fuzz -j "$jobs"
 passed=0
 failed=0
-for target in build-fuzz/fuzz_*; do
+for target in build-fuzz/fuzz/fuzz_*; do
   [ -x "$target" ] || continue
-  name=${target#build-fuzz/fuzz_}
+  name=${target#build-fuzz/fuzz/fuzz_}
   corpus=$(mktemp -d)
   [ -d "fuzz/corpus/$name" ] && cp -r "fuzz/corpus/$name/." "$corpus/"
   if "$target" -runs="$fuzz_runs" -max_len=65536 -timeout=20 -rss_limit_mb=2048 "$corpus" > "build-fuzz/$name.log" 2>&1; then

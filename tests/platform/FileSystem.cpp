@@ -1,0 +1,97 @@
+#include "TestEnvironment.h"
+#include "platform/Exceptions.h"
+#include "platform/FileSystem.h"
+
+#include <algorithm>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace {
+
+std::vector<std::string> Names(const std::string& folder, const std::string& mask, int attr) {
+    std::vector<FileSystem::TSearchRec> entries;
+    EXPECT_TRUE(FileSystem::ListFolder(folder, mask, attr, entries));
+    std::vector<std::string> names;
+    for (const auto& e : entries) names.push_back(e.Name);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(ListFolder, AttributeMaskDecidesWhatShows) {
+    const std::string dir = TestEnv::MakeTempDir("list");
+    TestEnv::WriteFile(dir + "a.html", "a");
+    TestEnv::WriteFile(dir + "b.txt", "b");
+    TestEnv::WriteFile(dir + ".hidden.html", "h");
+    FileSystem::ForceDirectories(dir + "sub");
+    FileSystem::ForceDirectories(dir + ".git");
+    ::mkfifo((dir + "pipe.html").c_str(), 0600);
+
+    using V = std::vector<std::string>;
+    EXPECT_EQ(Names(dir, "*.html", 39 & ~FileSystem::faHidden & ~FileSystem::faSysFile), (V{"a.html"}));
+    EXPECT_EQ(Names(dir, "*.html", FileSystem::faAnyFile), (V{".hidden.html", "a.html", "pipe.html"}));
+    EXPECT_EQ(Names(dir, "*", FileSystem::faDirectory), (V{"a.html", "b.txt", "sub"}));  // plain files always match
+    EXPECT_EQ(Names(dir, "*.*", FileSystem::faAnyFile).size(), 6u);
+    std::vector<FileSystem::TSearchRec> none;
+    EXPECT_FALSE(FileSystem::ListFolder(dir + "missing", "*", FileSystem::faAnyFile, none));
+}
+
+TEST(ReadFile, RefusesWhatIsNotARegularFileAndHonoursTheCap) {
+    const std::string dir = TestEnv::MakeTempDir("read");
+    ::mkfifo((dir + "fifo").c_str(), 0600);
+    std::string bytes;
+    EXPECT_FALSE(FileSystem::TryReadFile(dir + "fifo", bytes));  // must not block on a FIFO
+    EXPECT_FALSE(FileSystem::TryReadFile(dir, bytes));
+    TestEnv::WriteFile(dir + "f", "0123456789");
+    ASSERT_TRUE(FileSystem::TryReadFile(dir + "f", bytes, 4));
+    EXPECT_EQ(bytes, "0123");
+    EXPECT_THROW(FileSystem::ReadFile(dir + "missing"), EInOutError);
+}
+
+TEST(WriteFileAtomic, AFailedWriteKeepsTheOldContentAndLeavesNoTemporary) {
+    const std::string dir = TestEnv::MakeTempDir("atomic");
+    const std::string file = dir + "note.html";
+    FileSystem::WriteFileAtomic(file, "old note");
+    ::chmod(file.c_str(), 0640);
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 100;
+    setrlimit(RLIMIT_FSIZE, &small);
+    EXPECT_THROW(FileSystem::WriteFileAtomic(file, std::string(1000, 'n')), EInOutError);
+    setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_EQ(TestEnv::ReadFile(file), "old note");
+    EXPECT_EQ(Names(dir, "*", FileSystem::faAnyFile), std::vector<std::string>{"note.html"});
+
+    FileSystem::WriteFileAtomic(file, "new note");
+    EXPECT_EQ(TestEnv::ReadFile(file), "new note");
+    struct stat st {};
+    ::stat(file.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);  // a replaced file keeps its permissions
+}
+
+TEST(Paths, SplitAndJoin) {
+    EXPECT_EQ(FileSystem::ExtractFilePath("/a/b/c.html"), "/a/b/");
+    EXPECT_EQ(FileSystem::ExtractFileName("/a/b/c.html"), "c.html");
+    EXPECT_EQ(FileSystem::ExtractFileExt("/a.b/c"), "");
+    EXPECT_EQ(FileSystem::ExtractFileExt("/a/c.tar.gz"), ".gz");
+    EXPECT_EQ(FileSystem::ChangeFileExt("/a.b/c", ".html"), "/a.b/c.html");
+    EXPECT_EQ(FileSystem::ChangeFileExt("/a/x.url", ".html"), "/a/x.html");
+    EXPECT_EQ(FileSystem::IncludeTrailingPathDelimiter("/a"), "/a/");
+    EXPECT_EQ(FileSystem::ExcludeTrailingPathDelimiter("/a/"), "/a");
+    EXPECT_EQ(FileSystem::ExcludeTrailingPathDelimiter("/"), "/");
+}
+
+TEST(ForceDirectories, MakesEveryMissingParent) {
+    const std::string dir = TestEnv::MakeTempDir("force");
+    EXPECT_TRUE(FileSystem::ForceDirectories(dir + "a/b/c/"));
+    EXPECT_TRUE(FileSystem::DirectoryExists(dir + "a/b/c"));
+    TestEnv::WriteFile(dir + "file", "x");
+    EXPECT_FALSE(FileSystem::ForceDirectories(dir + "file/sub"));
+    EXPECT_TRUE(FileSystem::RemoveTree(dir + "a"));
+    EXPECT_FALSE(FileSystem::PathExists(dir + "a"));
+}
+
+}  // namespace
