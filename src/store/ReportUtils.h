@@ -39,11 +39,12 @@ bool LoadNodeFromFile(const std::string& fileName, TNoteInfo& info);
 // COMMENTS), each value passed through decodeHTTPstring; empty on failure.
 std::u16string GenerateNodeXML(const std::string& title, const std::string& originalTitle,
                                const std::string& originalURL, TDateTime created, const std::string& comments);
-// Writes or replaces the block of the file; true when the XML was not empty.
+// Writes or replaces the block of the file; true when the XML was not empty and the file was written.
 bool SaveNodeToXML(const std::string& fileName, const std::string& title, const std::string& originalTitle,
                    const std::string& originalURL, TDateTime created, const std::string& comments);
 // Puts already encoded XML text as the block at the top of the file, replacing an old block.
-void addXMLInfoToHTML(const std::string& fileName, const std::string& xmlText);
+// The file is replaced atomically; false (and the old file untouched) when it cannot be written.
+bool addXMLInfoToHTML(const std::string& fileName, const std::string& xmlText);
 // UTF-16 code units to UTF-8, unit by unit (a surrogate half gives three bytes).
 std::string WideStringToURF8(std::u16string_view text);
 // UTF-8 to UTF-16 as the note block reader decodes it; never reads past the input.
