@@ -101,5 +101,12 @@ TStringList GetCurFOldersList(const std::string& folder, bool sorted);
 // The number of entries matching folder + mask, or -1 when none match or the folder is missing.
 int GetFileCountInDir(const std::string& folder, const std::string& mask);
 bool IsDirectory(const std::string& path);
+// A companion folder holds a note's images: its name ends in ".files" (any case) and is
+// longer than that. It is never listed as a folder of the store.
+bool IsCompanionFolder(std::string_view name);
+// The children of a store folder (dir ends with "/") in the order of the notes tree: the
+// sub-folders sorted, then (with loadFiles) the "*.html" notes in directory order, each read
+// with LoadNodeFromFile, so a note without a block is repaired. Unreadable entries are left out.
+std::vector<TNoteInfo> LoadFolderNodes(const std::string& dir, bool loadFiles);
 
 }  // namespace ReportUtils
