@@ -1,0 +1,119 @@
+#include "pane/HtmlImageRefs.h"
+
+#include <gumbo.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+namespace HtmlImageRefs {
+
+namespace {
+
+const GumboAttribute* Attribute(const GumboElement& element, const char* name) {
+    return gumbo_get_attribute(&element.attributes, name);
+}
+
+bool IsImageElement(const GumboElement& element) {
+    if (element.tag == GUMBO_TAG_IMG) return true;
+    if (element.tag != GUMBO_TAG_INPUT) return false;
+    const GumboAttribute* type = Attribute(element, "type");
+    return type && strcasecmp(type->value, "image") == 0;
+}
+
+// The position of an attribute's value in the source text, without its quotes; false when
+// the value does not lie inside the text (the parser made the element up).
+bool ValueSpan(const GumboAttribute& attr, std::string_view html, size_t& offset, size_t& length) {
+    const char* data = attr.original_value.data;
+    size_t size = attr.original_value.length;
+    if (!data || size == 0 || data < html.data() || data + size > html.data() + html.size()) return false;
+    if (size >= 2 && (data[0] == '"' || data[0] == '\'') && data[size - 1] == data[0]) {
+        ++data;
+        size -= 2;
+    }
+    offset = static_cast<size_t>(data - html.data());
+    length = size;
+    return true;
+}
+
+// Walks the parse tree without recursion, so deeply nested input cannot exhaust the stack.
+void Collect(const GumboNode* root, std::string_view html, std::vector<TImageRef>& refs) {
+    std::vector<const GumboNode*> stack = {root};
+    while (!stack.empty()) {
+        const GumboNode* node = stack.back();
+        stack.pop_back();
+        if (node->type != GUMBO_NODE_ELEMENT && node->type != GUMBO_NODE_TEMPLATE) continue;
+        const GumboElement& element = node->v.element;
+        if (IsImageElement(element)) {
+            const GumboAttribute* src = Attribute(element, "src");
+            TImageRef ref;
+            if (src && ValueSpan(*src, html, ref.Offset, ref.Length)) {
+                ref.Url = src->value;
+                refs.push_back(std::move(ref));
+            }
+        }
+        for (unsigned i = element.children.length; i > 0; --i)
+            stack.push_back(static_cast<const GumboNode*>(element.children.data[i - 1]));
+    }
+    std::sort(refs.begin(), refs.end(), [](const TImageRef& a, const TImageRef& b) { return a.Offset < b.Offset; });
+}
+
+std::string EscapeAttribute(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '"': out += "&quot;"; break;
+            case '\'': out += "&#39;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+struct TOutputDeleter {
+    void operator()(GumboOutput* output) const { gumbo_destroy_output(&kGumboDefaultOptions, output); }
+};
+
+}  // namespace
+
+std::vector<TImageRef> FindImageRefs(std::string_view html) {
+    std::vector<TImageRef> refs;
+    std::unique_ptr<GumboOutput, TOutputDeleter> output(
+        gumbo_parse_with_options(&kGumboDefaultOptions, html.data(), html.size()));
+    if (output) Collect(output->root, html, refs);
+    return refs;
+}
+
+std::string ReplaceImageRefs(std::string_view html, const std::vector<TImageRef>& refs,
+                             const std::vector<std::string>& newUrls) {
+    std::string out;
+    out.reserve(html.size());
+    size_t done = 0;
+    for (size_t i = 0; i < refs.size() && i < newUrls.size(); ++i) {
+        const TImageRef& ref = refs[i];
+        if (newUrls[i].empty() || ref.Offset < done || ref.Offset + ref.Length > html.size()) continue;
+        out.append(html.substr(done, ref.Offset - done));
+        // An unquoted value gets quotes, since the escaped address may hold blanks.
+        const bool quoted = ref.Offset > 0 && (html[ref.Offset - 1] == '"' || html[ref.Offset - 1] == '\'');
+        if (quoted)
+            out += EscapeAttribute(newUrls[i]);
+        else
+            out += "\"" + EscapeAttribute(newUrls[i]) + "\"";
+        done = ref.Offset + ref.Length;
+    }
+    out.append(html.substr(done));
+    return out;
+}
+
+std::string ImagesOnly(std::string_view html) {
+    std::string out;
+    for (const TImageRef& ref : FindImageRefs(html))
+        if (!ref.Url.empty()) out += "<p><img src=\"" + EscapeAttribute(ref.Url) + "\"></p>\r\n";
+    return out;
+}
+
+}  // namespace HtmlImageRefs

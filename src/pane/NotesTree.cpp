@@ -1,0 +1,255 @@
+#include "pane/NotesTree.h"
+
+#include <QApplication>
+#include <QFontInfo>
+#include <QMouseEvent>
+#include <QPainter>
+#include <algorithm>
+
+// ---- TNotesTreeModel ----
+
+TNotesTreeModel::TNotesTreeModel(TNotesTreeEvents& events, QObject* parent)
+    : QAbstractItemModel(parent), FEvents(events) {
+    FRoot.Initialized = true;
+}
+
+TNotesTreeModel::~TNotesTreeModel() = default;
+
+void TNotesTreeModel::Clear() {
+    beginResetModel();
+    FPending.clear();
+    FRoot.Children.clear();
+    FRoot.HasChildren = false;
+    endResetModel();
+}
+
+TNode* TNotesTreeModel::AddChild(TNode* parent, std::unique_ptr<TMyNode> data) {
+    if (!parent) parent = &FRoot;
+    auto node = std::make_unique<TNode>();
+    node->Parent = parent;
+    node->Data = std::move(data);
+    TNode* result = node.get();
+    if (FUpdateCount > 0) {
+        if (FPending.empty() || FPending.back().first != parent) FPending.emplace_back(parent, std::vector<std::unique_ptr<TNode>>{});
+        int pendingBefore = 0;
+        for (const auto& [p, nodes] : FPending)
+            if (p == parent) pendingBefore += static_cast<int>(nodes.size());
+        node->Index = static_cast<int>(parent->Children.size()) + pendingBefore;
+        FPending.back().second.push_back(std::move(node));
+    } else {
+        const int row = static_cast<int>(parent->Children.size());
+        node->Index = row;
+        beginInsertRows(IndexOf(parent), row, row);
+        parent->Children.push_back(std::move(node));
+        endInsertRows();
+    }
+    parent->HasChildren = true;
+    return result;
+}
+
+void TNotesTreeModel::EndUpdate() {
+    if (FUpdateCount > 0 && --FUpdateCount == 0) Flush();
+}
+
+// Announces the children added inside the bracket: one insertion per run of one parent.
+void TNotesTreeModel::Flush() {
+    auto pending = std::move(FPending);
+    FPending.clear();
+    for (auto& [parent, nodes] : pending) {
+        const int first = static_cast<int>(parent->Children.size());
+        beginInsertRows(IndexOf(parent), first, first + static_cast<int>(nodes.size()) - 1);
+        for (auto& node : nodes) parent->Children.push_back(std::move(node));
+        endInsertRows();
+    }
+}
+
+void TNotesTreeModel::InitNode(TNode* node) {
+    if (!node || node->Initialized) return;
+    node->Initialized = true;
+    FEvents.treeNotesInitNode(node);
+}
+
+void TNotesTreeModel::ReinitNode(TNode* node) {
+    if (!node || node == &FRoot) return;
+    node->Initialized = true;
+    const bool before = node->HasChildren;
+    FEvents.treeNotesInitNode(node);
+    if (node->HasChildren != before) {
+        const QModelIndex index = IndexOf(node);
+        emit dataChanged(index, index);
+    }
+}
+
+QModelIndex TNotesTreeModel::IndexOf(TNode* node) const {
+    if (!node || node == &FRoot) return {};
+    return createIndex(node->Index, 0, node);
+}
+
+TNode* TNotesTreeModel::NodeOf(const QModelIndex& index) const {
+    if (!index.isValid()) return const_cast<TNode*>(&FRoot);
+    return static_cast<TNode*>(index.internalPointer());
+}
+
+QModelIndex TNotesTreeModel::index(int row, int column, const QModelIndex& parent) const {
+    const TNode* p = NodeOf(parent);
+    if (column != 0 || row < 0 || row >= static_cast<int>(p->Children.size())) return {};
+    return createIndex(row, 0, p->Children[row].get());
+}
+
+QModelIndex TNotesTreeModel::parent(const QModelIndex& child) const {
+    if (!child.isValid()) return {};
+    return IndexOf(NodeOf(child)->Parent);
+}
+
+int TNotesTreeModel::rowCount(const QModelIndex& parent) const {
+    if (parent.column() > 0) return 0;
+    return static_cast<int>(NodeOf(parent)->Children.size());
+}
+
+int TNotesTreeModel::columnCount(const QModelIndex&) const { return 1; }
+
+// The view asks this of the nodes it shows, so a node is initialised when it first appears.
+bool TNotesTreeModel::hasChildren(const QModelIndex& parent) const {
+    TNode* node = NodeOf(parent);
+    const_cast<TNotesTreeModel*>(this)->InitNode(node);
+    return node->HasChildren || !node->Children.empty();
+}
+
+bool TNotesTreeModel::canFetchMore(const QModelIndex& parent) const {
+    if (!parent.isValid()) return false;
+    const TNode* node = NodeOf(parent);
+    return node->HasChildren && node->Children.empty();
+}
+
+// The view fetches before it expands: the folder's children are read on first expansion.
+void TNotesTreeModel::fetchMore(const QModelIndex& parent) {
+    TNode* node = NodeOf(parent);
+    if (node != &FRoot && node->HasChildren && node->Children.empty()) {
+        FEvents.treeNotesExpanding(node);
+        if (node->Children.empty()) {
+            // Nothing could be read: drop the mark so the view stops asking.
+            node->HasChildren = false;
+            emit dataChanged(parent, parent);
+        }
+    }
+}
+
+QVariant TNotesTreeModel::data(const QModelIndex& index, int role) const {
+    TNode* node = NodeOf(index);
+    if (!index.isValid() || !node->Data) return {};
+    auto& events = const_cast<TNotesTreeEvents&>(FEvents);
+    switch (role) {
+        case Qt::DisplayRole: return events.treeNotesGetText(node);
+        case Qt::EditRole: return node->Data->Name;
+        case Qt::DecorationRole: {
+            const int image = events.treeNotesGetImageIndex(node);
+            return image >= 0 && image < FImages.size() ? QVariant(FImages[image]) : QVariant();
+        }
+        case Qt::ToolTipRole: return FShowHints ? QVariant(events.treeNotesGetHint(node)) : QVariant();
+        default: return {};
+    }
+}
+
+bool TNotesTreeModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (!index.isValid() || role != Qt::EditRole) return false;
+    TNode* node = NodeOf(index);
+    emit NewText(node, value.toString());
+    emit dataChanged(index, index);
+    return true;
+}
+
+Qt::ItemFlags TNotesTreeModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
+}
+
+// ---- TNotesTreeView ----
+
+TNotesTreeView::TNotesTreeView(QWidget* parent) : QTreeView(parent) {
+    setHeaderHidden(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::EditKeyPressed);
+    setRootIsDecorated(true);
+    setItemsExpandable(true);
+    setExpandsOnDoubleClick(true);
+    setAnimated(true);
+    setIndentation(NodeIndent);
+    setUniformRowHeights(true);
+    setMouseTracking(true);
+    setAttribute(Qt::WA_Hover);
+    setAutoScroll(true);
+    setItemDelegate(new TNotesTreeDelegate(this));
+    FEditTimer.setSingleShot(true);
+    FEditTimer.setInterval(EditDelayMs);
+    connect(&FEditTimer, &QTimer::timeout, this, [this] {
+        if (FEditIndex.isValid() && FEditIndex == currentIndex()) edit(FEditIndex);
+    });
+}
+
+int TNotesTreeView::NodeHeight() const {
+    const int borderHeight = 1;  // the thin window border
+    return std::max(21, QFontInfo(font()).pixelSize() + 2 + 2 * borderHeight);
+}
+
+void TNotesTreeView::mousePressEvent(QMouseEvent* event) {
+    FEditTimer.stop();
+    const QModelIndex hit = indexAt(event->position().toPoint());
+    FPressedOnSelected = hit.isValid() && event->button() == Qt::LeftButton && selectionModel() &&
+                         selectionModel()->isSelected(hit) && hit == currentIndex();
+    if (event->button() == Qt::RightButton && hit.isValid()) setCurrentIndex(hit);
+    QTreeView::mousePressEvent(event);
+}
+
+void TNotesTreeView::mouseReleaseEvent(QMouseEvent* event) {
+    QTreeView::mouseReleaseEvent(event);
+    const QModelIndex hit = indexAt(event->position().toPoint());
+    if (FPressedOnSelected && hit.isValid() && hit == currentIndex()) {
+        FEditIndex = hit;
+        FEditTimer.start();
+    }
+    FPressedOnSelected = false;
+}
+
+void TNotesTreeView::mouseDoubleClickEvent(QMouseEvent* event) {
+    FEditTimer.stop();
+    QTreeView::mouseDoubleClickEvent(event);
+}
+
+void TNotesTreeView::mouseMoveEvent(QMouseEvent* event) {
+    QTreeView::mouseMoveEvent(event);
+    const QModelIndex hit = indexAt(event->position().toPoint());
+    SetHotNode(hit.isValid() ? NotesModel()->NodeOf(hit) : nullptr);
+}
+
+void TNotesTreeView::leaveEvent(QEvent* event) {
+    QTreeView::leaveEvent(event);
+    SetHotNode(nullptr);
+}
+
+void TNotesTreeView::reset() {
+    FHotNode = nullptr;
+    FEditIndex = QPersistentModelIndex();
+    FEditTimer.stop();
+    QTreeView::reset();
+}
+
+void TNotesTreeView::SetHotNode(TNode* node) {
+    if (node == FHotNode) return;
+    FHotNode = node;
+    emit HotChange(node);
+}
+
+// ---- TNotesTreeDelegate ----
+
+QSize TNotesTreeDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    size.setWidth(size.width() + TNotesTreeView::NodeMargin);
+    size.setHeight(FView->NodeHeight());
+    return size;
+}
+
+void TNotesTreeDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    QStyleOptionViewItem shifted(option);
+    shifted.rect.adjust(TNotesTreeView::NodeMargin / 2, 0, 0, 0);
+    QStyledItemDelegate::paint(painter, shifted, index);
+}

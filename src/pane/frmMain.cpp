@@ -1,0 +1,362 @@
+#include "pane/frmMain.h"
+
+#include "pane/MessageBoxPrompt.h"
+#include "pane/PlumetDialogs.h"
+#include "pane/Product.h"
+#include "pane/QtStrings.h"
+#include "platform/FileSystem.h"
+#include "platform/Strings.h"
+#include "settings/Options.h"
+#include "settings/Trap.h"
+#include "store/ReportUtils.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace {
+
+enum : int { imgClosedFolder = 0, imgOpenFolder = 1, imgNote = 2 };
+
+// Shows the hourglass cursor for the life of the object, also when the work fails.
+class TWaitCursor {
+public:
+    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+std::string StoreRoot() { return Options->FolderToStore; }
+
+}  // namespace
+
+TfrmMain::TfrmMain(QWidget* parent, std::unique_ptr<TDialogFactory> dialogs, std::unique_ptr<TUserPrompt> prompt)
+    : QWidget(parent), FDialogs(std::move(dialogs)), FPrompt(std::move(prompt)) {
+    if (!FDialogs) FDialogs = std::make_unique<TQtDialogFactory>(this);
+    if (!FPrompt) FPrompt = std::make_unique<TMessageBoxPrompt>(this);
+    FormCreate();
+}
+
+TfrmMain::~TfrmMain() { FormDestroy(); }
+
+void TfrmMain::FormCreate() {
+    TrapVoid("TfrmMain.FormCreate", [&] {
+        setObjectName("frmMain");
+        auto* layout = new QVBoxLayout(this);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(0);
+
+        FDock = new QWidget(this);
+        FDock->setObjectName("TBDock1");
+        auto* dockLayout = new QVBoxLayout(FDock);
+        dockLayout->setContentsMargins(0, 0, 0, 0);
+        FToolBar = new QToolBar("Main", FDock);
+        FToolBar->setObjectName("tbarMain");
+        FToolBar->setMovable(false);
+        FToolBar->setFloatable(false);
+        FToolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        dockLayout->addWidget(FToolBar);
+        layout->addWidget(FDock);
+
+        FPanel = new QWidget(this);
+        FPanel->setObjectName("pnlMain");
+        auto* panelLayout = new QVBoxLayout(FPanel);
+        panelLayout->setContentsMargins(0, 0, 0, 0);
+        FTree = new TNotesTreeView(FPanel);
+        FTree->setObjectName("treeNotes");
+        FModel = new TNotesTreeModel(*this, FTree);
+        const QStyle* style = FTree->style();
+        FImages = {style->standardIcon(QStyle::SP_DirClosedIcon), style->standardIcon(QStyle::SP_DirOpenIcon),
+                   style->standardIcon(QStyle::SP_FileIcon)};
+        FModel->SetImages(FImages);
+        FTree->setModel(FModel);
+        panelLayout->addWidget(FTree);
+        layout->addWidget(FPanel, 1);
+
+        connect(FTree, &TNotesTreeView::HotChange, this, &TfrmMain::treeNotesHotChange);
+        connect(FTree->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+                [this](const QItemSelection& selected) {
+                    if (!selected.indexes().isEmpty()) treeNotesChange(FModel->NodeOf(selected.indexes().first()));
+                });
+        CreateCommands();
+        FModel->SetShowHints(Options->ShowHints);
+    });
+    LoadTree(false);
+    UpdateIndex();
+}
+
+void TfrmMain::CreateCommands() {
+    FActRefresh = new QAction("Refresh", this);
+    FActRefresh->setObjectName("actRefresh");
+    FActRefresh->setToolTip("Refresh tree");
+    FActRefresh->setStatusTip("Refresh tree");
+    connect(FActRefresh, &QAction::triggered, this, [this] { actRefreshExecute(); });
+
+    FPopTree = new QMenu(this);
+    FPopTree->setObjectName("popTree");
+    FPopTree->addAction(FActRefresh);
+    FTree->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(FTree, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { FPopTree->popup(FTree->viewport()->mapToGlobal(pos)); });
+}
+
+void TfrmMain::FormDestroy() {
+    TrapVoid("TfrmMain.FormDestroy", [&] {
+        if (FModel) FModel->Clear();
+    });
+}
+
+void TfrmMain::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    FormShow();
+}
+
+// ---- Loading the tree ----
+
+void TfrmMain::LoadTree(bool expandLast) {
+    TrapVoid("TfrmMain.LoadTree", [&] {
+        FModel->Clear();
+        if (FileSystem::DirectoryExists(StoreRoot())) {
+            LoadSubTree(FModel->Root(), false);
+            FindDefFolder(expandLast);
+        }
+        FModel->SetShowHints(Options->ShowHints);
+    });
+}
+
+// The directory of a folder node (or of the root), ending with "/".
+std::string TfrmMain::StoreFolderOf(TNode* node) {
+    const std::string path = QToAnsi(GetNodePath(node));
+    return StoreRoot() + path + (path.empty() ? "" : "/");
+}
+
+bool TfrmMain::LoadSubTree(TNode* node, bool loadFiles) {
+    FModel->BeginUpdate();
+    const bool result = Trap("TfrmMain.LoadSubTree", false, [&] {
+        FModel->InitNode(node);
+        const std::string dir = StoreFolderOf(node);
+        for (const std::string& name : ReportUtils::GetCurFOldersList(dir, true)) LoadNodeFromXML(dir + name, node);
+        if (loadFiles) {
+            ReportUtils::TStringList files;
+            ReportUtils::MyAdvBuildFileList(dir + "*.html", FileSystem::faAnyFile, files, false, false, false);
+            for (const std::string& file : files)
+                if (FileSystem::FileExists(file)) LoadNodeFromXML(file, node);
+        }
+        return true;
+    });
+    FModel->EndUpdate();
+    FTree->viewport()->update();
+    return result;
+}
+
+void TfrmMain::LoadNodeFromXML(const std::string& fileName, TNode* parent) {
+    TrapVoid("TfrmMain.LoadNodeFromXML", [&] {
+        ReportUtils::TNoteInfo info;
+        if (!ReportUtils::LoadNodeFromFile(fileName, info)) return;
+        if (info.IsFolder)
+            AddFolder(parent, AnsiToQ(info.Name), info.Created);
+        else
+            AddNode(AnsiToQ(info.Name), ToQ(info.OriginalTitle), ToQ(info.OriginalURL), ToQ(info.Comments), parent,
+                    info.Created);
+    });
+}
+
+TNode* TfrmMain::AddFolder(TNode* parent, const QString& name, TDateTime created) {
+    return Trap("TfrmMain.AddFolder", static_cast<TNode*>(nullptr), [&] {
+        auto data = std::make_unique<TMyNode>();
+        data->IsFolder = true;
+        data->Name = name;
+        data->Created = created;
+        return FModel->AddChild(parent, std::move(data));
+    });
+}
+
+void TfrmMain::AddNode(const QString& name, const QString& originalTitle, const QString& originalURL,
+                       const QString& comments, TNode* parent, TDateTime created) {
+    TrapVoid("TfrmMain.AddNode", [&] {
+        if (!parent || !parent->Data) return;  // notes never sit at the top level
+        auto data = std::make_unique<TMyNode>();
+        data->Name = name;
+        data->OriginalTitle = originalTitle;
+        data->OriginalURL = originalURL;
+        data->Comments = comments;
+        data->Created = created;
+        FModel->AddChild(parent, std::move(data));
+    });
+}
+
+QString TfrmMain::GetNodePath(TNode* node) {
+    QString path;
+    for (; node && node->Parent; node = node->Parent) {
+        QString name;
+        TrapVoid("TfrmMain.GetNodePath.3", [&] { name = node->Data ? node->Data->Name : QString(); });
+        if (!name.isEmpty()) path = name + "/" + path;
+    }
+    if (path.endsWith('/')) path.chop(1);
+    return path;
+}
+
+void TfrmMain::ExpandNode(TNode* node) {
+    if (!node || node == FModel->Root()) return;
+    const QModelIndex index = FModel->IndexOf(node);
+    if (FModel->canFetchMore(index)) FModel->fetchMore(index);
+    FTree->expand(index);
+}
+
+void TfrmMain::FindDefFolder(bool expandLast) {
+    TrapVoid("TfrmMain.FindDefFolder", [&] {
+        FTree->selectionModel()->clearSelection();
+        const QStringList names = AnsiToQ(Options->DefFolder).split('/');
+        TNode* node = FModel->Root();
+        for (int i = 0; i < names.size(); ++i) {
+            FModel->InitNode(node);
+            ExpandNode(node);
+            TNode* match = nullptr;
+            for (const auto& child : node->Children) {
+                if (!child->Data || !child->Data->IsFolder) break;
+                if (child->Data->Name == names[i]) {  // case-sensitive, as the file system
+                    match = child.get();
+                    break;
+                }
+            }
+            if (!match) continue;
+            node = match;
+            FModel->ReinitNode(node);
+            if (i + 1 < names.size()) ExpandNode(node);
+        }
+        if (node == FModel->Root()) return;
+        const QModelIndex index = FModel->IndexOf(node);
+        FTree->scrollTo(index, QAbstractItemView::PositionAtCenter);
+        FTree->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        if (expandLast) ExpandNode(node);
+    });
+}
+
+TNode* TfrmMain::FocusedNode() const {
+    const QModelIndex index = FTree->currentIndex();
+    return index.isValid() ? FModel->NodeOf(index) : nullptr;
+}
+
+// ---- Tree events ----
+
+void TfrmMain::treeNotesInitNode(TNode* node) {
+    TrapVoid("TfrmMain.treeFoldersInitNode", [&] {
+        if (!node->Data || !node->Data->IsFolder) return;
+        const std::string dir = StoreFolderOf(node);
+        node->HasChildren = !ReportUtils::GetCurFOldersList(dir, false).empty() ||
+                            ReportUtils::GetFileCountInDir(dir, "*.html") > 0;
+    });
+}
+
+void TfrmMain::treeNotesExpanding(TNode* node) {
+    TrapVoid("TfrmMain.treeNotesExpanding", [&] {
+        if (!node->HasChildren || !node->Children.empty()) return;
+        TWaitCursor wait;
+        LoadSubTree(node, true);
+    });
+}
+
+QString TfrmMain::treeNotesGetText(TNode* node) {
+    return Trap("TfrmMain.treeNOtesGetText", QString(), [&] { return node->Data ? node->Data->Name : QString(); });
+}
+
+int TfrmMain::treeNotesGetImageIndex(TNode* node) {
+    return Trap("TfrmMain.treeNOtesGetImageIndex", -1, [&] {
+        if (!node->Data) return -1;
+        if (!node->Data->IsFolder) return int(imgNote);
+        const QModelIndex index = FModel->IndexOf(node);
+        const bool open = FTree->isExpanded(index) || FTree->selectionModel()->isSelected(index);
+        return int(open ? imgOpenFolder : imgClosedFolder);
+    });
+}
+
+QString TfrmMain::treeNotesGetHint(TNode* node) {
+    return Trap("TfrmMain.treeNotesGetHint", QString(), [&] {
+        if (!node->Data) return QString();
+        const TMyNode& rec = *node->Data;
+        const QString created = "Created on " + AnsiToQ(DateTimeUtils::DateTimeToStr(rec.Created));
+        if (rec.IsFolder) return rec.Name + "\n" + created;
+        return rec.Name + "\nURL: " + rec.OriginalURL + "\nComments: " + rec.Comments + "\n" + created;
+    });
+}
+
+void TfrmMain::treeNotesHotChange(TNode* node) {
+    TrapVoid("TfrmMain.treeNotesHotChange", [&] {
+        if (!node || !node->Data)
+            FTree->viewport()->unsetCursor();
+        else
+            FTree->viewport()->setCursor(node->Data->IsFolder ? Qt::ArrowCursor : Qt::PointingHandCursor);
+    });
+}
+
+void TfrmMain::treeNotesChange(TNode* node) {
+    TrapVoid("TfrmMain.treeNotesChange", [&] {
+        if (!node || !node->Data || !node->Data->IsFolder) return;
+        const std::string path = QToAnsi(GetNodePath(node));
+        if (path == Options->DefFolder) return;
+        Options->DefFolder = path;
+        Options->Save();
+    });
+}
+
+void TfrmMain::actRefreshExecute() {
+    TrapVoid("TfrmMain.actRefreshExecute", [&] {
+        TNode* focused = FocusedNode();
+        LoadTree(focused && FTree->isExpanded(FModel->IndexOf(focused)));
+    });
+}
+
+// ---- The index page ----
+
+void TfrmMain::UpdateIndex() {
+    TrapVoid("TfrmMain.UpdateIndex", [&] {
+        TNode* root = FModel->Root();
+        if (root->Children.empty()) return;
+        const std::string store = StoreRoot();
+        std::vector<std::string> lines = {
+            "<html><head><title>Notes Index</title><meta http-equiv=\"Content-Type\" content=\"text/html\"></head>",
+            "<body bgcolor=\"#FFFFFF\" text=\"#000000\"><p><b><font size=\"+1\">Notes Index</font></b></p>",
+            "<table width=\"99%\" border=\"0\">"};
+        for (const auto& folder : root->Children) {
+            if (!folder->Data) break;
+            const std::string folderName = QToAnsi(folder->Data->Name);
+            const std::string folderLink = store + folderName + "/";
+            lines.push_back(
+                "<tr><td width=34><div align=\"left\"><img src=\"folder.gif\" width=\"32\" height=\"32\"></div></td>");
+            lines.push_back("<td width=\"99%\"><a href=\"" + folderLink + "\"><b>" + folderName + "</b></a></td></tr>");
+            for (const auto& child : folder->Children) {
+                if (!child->Data) break;
+                const std::string name = QToAnsi(child->Data->Name);
+                lines.push_back(
+                    "<tr><td width=34><div align=\"right\"><img src=\"snote.gif\" width=\"16\" height=\"16\"></div></td>");
+                lines.push_back("<td width=\"99%\"><a href=\"" + folderLink + name + ".html\">" + name + "</a></td></tr>");
+            }
+        }
+        lines.push_back(std::string("</table><p><font size=\"1\">Made with <a href=\"") + ProductHomePage +
+                        "\">Quillbox</a></font></p><p><b><font size=\"+1\"></font></b></p>");
+        lines.push_back("</body></html>");
+        if (FileSystem::DirectoryExists(Options->AppPath))
+            FileSystem::WriteFileAtomic(Options->AppPath + "index.html", Strings::JoinLines(lines));
+    });
+}
+
+// ---- The web browser ----
+
+TWebBrowser* TfrmMain::GetWebBrowser() {
+    if (FStandalone) return FWebBrowser;
+    return FHostBrowser ? FHostBrowser() : nullptr;
+}
+
+TWebDocument* TfrmMain::GetDoc() {
+    return Trap("TfrmMain.GetDoc", static_cast<TWebDocument*>(nullptr), [&] {
+        TWebBrowser* browser = GetWebBrowser();
+        return browser ? browser->Document() : nullptr;
+    });
+}
+
+QString TfrmMain::GetDocTitle() {
+    return Trap("TfrmMain.GetDocTitle", QString("Untitled"), [&] {
+        TWebDocument* doc = GetDoc();
+        return doc ? doc->Title() : QString("Untitled");
+    });
+}
