@@ -1,0 +1,167 @@
+// The favorites import: the note files it writes, line by line, the folders it mirrors, the
+// name of the import folder and the .url reader.
+#include "TestEnvironment.h"
+#include "favorites/ImportExport.h"
+#include "platform/CodePage.h"
+#include "platform/FileSystem.h"
+#include "platform/Strings.h"
+#include "store/ReportUtils.h"
+#include "store/UserPrompt.h"
+
+#include <cstdlib>
+#include <ctime>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <utime.h>
+
+using namespace ImportExport;
+
+namespace {
+
+class TRecordingPrompt : public TUserPrompt {
+public:
+    TAnswer Ask(const std::string& text, const std::string& caption, TButtons buttons, TIcon icon) override {
+        Texts.push_back(text);
+        Caption = caption, Buttons = buttons, Icon = icon;
+        return TAnswer::OK;
+    }
+    std::vector<std::string> Texts;
+    std::string Caption;
+    TButtons Buttons = TButtons::YesNo;
+    TIcon Icon = TIcon::None;
+};
+
+// 7 December 2026, 14:03:59 UTC (the tests run in UTC).
+const std::time_t Modified = 1796652239;
+
+std::string Favorites() { return std::string(std::getenv("HOME")) + "/Favorites/"; }
+
+void WriteShortcut(const std::string& relativePath, const std::string& content) {
+    const std::string path = Favorites() + relativePath;
+    TestEnv::WriteFile(path, content);
+    const utimbuf times{Modified, Modified};
+    ::utime(path.c_str(), &times);
+}
+
+// Every test starts with a fresh Favorites folder and store.
+class FavoritesImport : public testing::Test {
+protected:
+    void SetUp() override {
+        FileSystem::RemoveTree(Favorites());
+        FileSystem::ForceDirectories(Favorites());
+        Store = TestEnv::MakeTempDir("store");
+    }
+    std::string Import(TRecordingPrompt& prompt) {
+        std::string folder = "unchanged";
+        ImportFavouritesToNotes(CodePage::AnsiToWide(Store), folder, prompt);
+        return folder;
+    }
+    std::string Store;
+};
+
+}  // namespace
+
+TEST_F(FavoritesImport, WritesOneLinkNotePerShortcutLineByLine) {
+    WriteShortcut("Links/News & Co.url", "[DEFAULT]\r\nBASEURL=http://wrong/\r\n[InternetShortcut]\r\nURL=http://x.org/?a=1&b=<2>\r\n");
+    TRecordingPrompt prompt;
+    EXPECT_EQ(Import(prompt), "Favorites");
+    const std::string note = TestEnv::ReadFile(Store + "Favorites/Links/News & Co.html");
+    EXPECT_EQ(Strings::SplitLines(note), (ReportUtils::TStringList{
+        "<!--WARNING: DO NOT MODIFY THIS COMMENTS BLOCK-->",
+        "<!--NOTEXMLINFOBEGIN",
+        "<NOTE><ORIGINAL_TITLE>News &amp; Co</ORIGINAL_TITLE><ORIGINAL_URL>http://x.org/?a=1&amp;b=&lt;2&gt;</ORIGINAL_URL>"
+        "<TITLE>News &amp; Co</TITLE><DATE>12/07/26</DATE><TIME>14:03:59</TIME><COMMENTS></COMMENTS></NOTE>",
+        "NOTEXMLINFOEND-->",
+        "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\">",
+        "<!-- saved from http://x.org/?a=1&b=<2>-->",
+        "<HTML>",
+        "<HEAD>",
+        "<TITLE>News & Co</TITLE>",
+        "<META HTTP-EQUIV=CONTENT-TYPE CONTENT=\"TEXT/HTML\">",
+        "<BASE TARGET=\"_TOP\">",
+        "</HEAD>",
+        "<BODY>",
+        "News & Co<BR>",
+        "<A HREF=\"http://x.org/?a=1&b=<2>\">http://x.org/?a=1&b=<2></A>",
+        "</BODY>",
+        "</HTML> ",
+    }));
+    EXPECT_TRUE(Strings::EndsWith(note, "</HTML> \r\n"));
+    EXPECT_EQ(prompt.Texts, (std::vector<std::string>{"Your Favorites were successfully imported into \"Favorites\" sub-folder"}));
+    EXPECT_EQ(prompt.Caption, "Import");
+    EXPECT_EQ(prompt.Buttons, TButtons::OK);
+    EXPECT_EQ(prompt.Icon, TIcon::Information);
+}
+
+TEST_F(FavoritesImport, TheNoteReadsBackWithTheShortcutsMetadata) {
+    WriteShortcut("Caf\xC3\xA9 & <Bar>.url", "[InternetShortcut]\nURL=http://caf\xC3\xA9.example/\n");
+    WriteShortcut("No address.url", "[InternetShortcut]\nIconIndex=0\n");
+    TRecordingPrompt prompt;
+    ASSERT_EQ(Import(prompt), "Favorites");
+    ReportUtils::TNoteInfo info;
+    ASSERT_TRUE(ReportUtils::LoadNodeFromFile(Store + "Favorites/Caf\xC3\xA9 & <Bar>.html", info));
+    EXPECT_EQ(info.Name, "Caf\xC3\xA9 & <Bar>");
+    EXPECT_EQ(info.OriginalTitle, u"Caf\u00E9 & <Bar>");
+    EXPECT_EQ(info.OriginalURL, u"http://caf\u00E9.example/");
+    EXPECT_DOUBLE_EQ(info.Created, DateTimeUtils::FromTimeT(Modified));
+    ASSERT_TRUE(ReportUtils::LoadNodeFromFile(Store + "Favorites/No address.html", info));
+    EXPECT_EQ(info.OriginalURL, u"");
+    EXPECT_NE(TestEnv::ReadFile(Store + "Favorites/No address.html").find("<A HREF=\"\"></A>"), std::string::npos);
+}
+
+TEST_F(FavoritesImport, MirrorsTheFolderTreeAndNumbersASecondImport) {
+    WriteShortcut("Top.url", "[InternetShortcut]\nURL=http://t/\n");
+    FileSystem::ForceDirectories(Favorites() + "Empty/Deeper");
+    TRecordingPrompt prompt;
+    EXPECT_EQ(Import(prompt), "Favorites");
+    EXPECT_TRUE(FileSystem::DirectoryExists(Store + "Favorites/Empty/Deeper"));
+    EXPECT_TRUE(FileSystem::FileExists(Store + "Favorites/Top.html"));
+    EXPECT_EQ(Import(prompt), "Favorites-1");
+    EXPECT_TRUE(FileSystem::FileExists(Store + "Favorites-1/Top.html"));
+    EXPECT_EQ(prompt.Texts.back(), "Your Favorites were successfully imported into \"Favorites-1\" sub-folder");
+}
+
+TEST_F(FavoritesImport, NothingToImportGivesNoFolderNameAndNoMessage) {
+    FileSystem::ForceDirectories(Favorites() + "Only/Folders");
+    TestEnv::WriteFile(Favorites() + "readme.txt", "not a shortcut");
+    TRecordingPrompt prompt;
+    EXPECT_EQ(Import(prompt), "");
+    EXPECT_TRUE(FileSystem::DirectoryExists(Store + "Favorites/Only/Folders")) << "the folders stay";
+    FileSystem::RemoveTree(Favorites());
+    EXPECT_EQ(Import(prompt), "") << "no Favorites folder";
+    EXPECT_FALSE(FileSystem::PathExists(Store + "Favorites-1"));
+    EXPECT_TRUE(prompt.Texts.empty());
+}
+
+TEST_F(FavoritesImport, AFailureEndsTheImportAndKeepsWhatWasWritten) {
+    // A sub-folder named like the note the shortcut beside it would become.
+    WriteShortcut("a.url", "[InternetShortcut]\nURL=http://a/\n");
+    FileSystem::ForceDirectories(Favorites() + "b.html");
+    WriteShortcut("b.url", "[InternetShortcut]\nURL=http://b/\n");
+    TRecordingPrompt prompt;
+    EXPECT_EQ(Import(prompt), "");
+    EXPECT_TRUE(prompt.Texts.empty());
+    EXPECT_TRUE(FileSystem::DirectoryExists(Store + "Favorites/b.html"));
+}
+
+TEST(ReadIniString, ReadsTheUrlOfAShortcutWhateverItHolds) {
+    const auto bytes = [](const auto& literal) { return std::string(literal, sizeof literal - 1); };
+    const auto utf16 = [](std::u16string_view text) {
+        std::string out = "\xFF\xFE";
+        for (char16_t u : text) out += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+        return out;
+    };
+    struct Case { std::string text; std::string url; };
+    const Case cases[] = {
+        {"[InternetShortcut]\r\nURL=http://a/\r\n", "http://a/"},
+        {"[DEFAULT]\nURL=http://no/\n[ internetshortcut ]\n  url = \"http://q/\"  \nURL=http://second/\n", "http://q/"},
+        {"[InternetShortcut]\nURLX=1\nIconFile=x\n", ""},
+        {"[InternetShortcut\nURL=http://unclosed/\n", ""},
+        {"\xEF\xBB\xBF[InternetShortcut]\nURL=http://bom/", "http://bom/"},
+        {utf16(u"[InternetShortcut]\r\nURL=http://\u20AC/\r\n"), "http://\xE2\x82\xAC/"},
+        {utf16(u"[InternetShortcut]\r\nURL=odd") + "x", "odd"},
+        {bytes("[InternetShortcut]\nURL=a\0b\xFF\n"), bytes("a\0b\xFF")},
+        {"", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ReadIniString(c.text, "InternetShortcut", "URL"), c.url) << c.text;
+}
