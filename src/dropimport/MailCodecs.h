@@ -1,0 +1,61 @@
+#pragma once
+// The transfer codecs of mail messages: quoted-printable, base64 and uucode, in the exact forms
+// the message parser and the header decoder use, plus the line helpers they share. All text is
+// 8-bit; nothing here converts between character sets.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace MailCodecs {
+
+// Removes blanks (not tabs) at both ends.
+std::string_view TrimBlanks(std::string_view text);
+
+// Calls lineFn(line) for every line of text; lines end at CR LF, a lone CR or a lone LF, and
+// a final line end adds no line.
+template <class LineFn>
+void ForEachLine(std::string_view text, LineFn&& lineFn) {
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c != '\r' && c != '\n') continue;
+        lineFn(text.substr(start, i - start));
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < text.size()) lineFn(text.substr(start));
+}
+
+// Decoded bytes as a list of lines: read up to the first NUL, split at CR LF, CR or LF.
+std::vector<std::string> BytesToLines(std::string_view bytes);
+// A list of lines back as text: every line followed by CR LF.
+std::string LinesToText(const std::vector<std::string>& lines);
+
+// Quoted-printable: "=" and two upper-case hex digits is a byte (lower-case digits stay as
+// they are), "=" before a line end is a soft line break, a final "=" is dropped, and any other
+// "=" stays. Decoded bytes are never decoded again.
+std::string DecodeQuotedPrintable(std::string_view text);
+// Encodes so that DecodeQuotedPrintable gives the same bytes back: CR LF pairs stay line
+// breaks, lines are kept to 76 characters with soft breaks.
+std::string EncodeQuotedPrintable(std::string_view bytes);
+
+// Decodes one line of base64 of any length and appends the bytes to out. Every character
+// takes a position in its group of four; a character outside the alphabet repeats the value
+// last seen at that position. A pad in the first place gives no byte, in the third one, in
+// the fourth two; an unfinished last group gives the bytes its symbols complete.
+void DecodeBase64Line(std::string_view line, std::string& out);
+// A base64 body: each line trimmed of blanks and decoded on its own.
+std::string DecodeBase64Body(std::string_view body);
+// Base64 in lines of 76 characters separated by CR LF.
+std::string EncodeBase64(std::string_view bytes);
+
+// Decodes one uuencoded line (the first character is the byte count) and appends its bytes.
+// An empty line gives nothing. False, with nothing appended, when a character is outside the
+// uucode alphabet.
+bool TryUUDecodeLine(std::string_view line, std::string& out);
+// The same, raising Exception("UUCODE message format error") on a bad character.
+void UUDecodeLine(std::string_view line, std::string& out);
+// A uuencoded body: each line trimmed of blanks and decoded on its own; raises like UUDecodeLine.
+std::string UUDecodeBody(std::string_view body);
+
+}  // namespace MailCodecs

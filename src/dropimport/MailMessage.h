@@ -1,0 +1,145 @@
+#pragma once
+// An Internet mail message as a tree of MIME parts: parsed from its raw source, decoded on
+// demand, and searched for its plain-text and HTML bodies. Message text is 8-bit throughout;
+// the parser never converts between character sets.
+#include "dropimport/MailRecipients.h"
+#include "platform/DateTime.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TMailPart;
+class TMailMessage2000;
+
+// Header lines in canonical form ("Label: value"). Every change raises the version, so readers
+// that cache what they parsed from the lines know when to parse again.
+class TMailHeaderLines {
+public:
+    const std::vector<std::string>& Lines() const { return FLines; }
+    size_t Count() const { return FLines.size(); }
+    const std::string& operator[](size_t i) const { return FLines[i]; }
+    std::uint64_t Version() const { return FVersion; }
+
+    void Add(std::string line);
+    void Assign(std::vector<std::string> lines);
+    void Clear();
+    // Replaces the first line of that label with "label: value", or adds one.
+    void SetValue(std::string_view label, std::string_view value);
+    // Every line followed by CR LF.
+    std::string Text() const;
+
+private:
+    std::vector<std::string> FLines;
+    std::uint64_t FVersion = 0;
+};
+
+// A list of parts. An owning list deletes its parts (and, without recursion, theirs) when it is
+// cleared or destroyed; a list that does not own them only refers to them.
+class TMailPartList {
+public:
+    explicit TMailPartList(bool ownsObjects) : FOwnsObjects(ownsObjects) {}
+    ~TMailPartList();
+    TMailPartList(const TMailPartList&) = delete;
+    TMailPartList& operator=(const TMailPartList&) = delete;
+
+    int Count() const { return static_cast<int>(FItems.size()); }
+    TMailPart* operator[](int i) const { return FItems[static_cast<size_t>(i)]; }
+    auto begin() const { return FItems.begin(); }
+    auto end() const { return FItems.end(); }
+    // Appends the part; an owning list takes it over (and deletes it if it cannot be stored).
+    void Add(TMailPart* part);
+    void Clear();
+
+private:
+    std::vector<TMailPart*> FItems;
+    bool FOwnsObjects;
+};
+
+// One MIME entity.
+class TMailPart {
+public:
+    // A part belongs to the message that owns its tree; a part without one cannot be parsed.
+    explicit TMailPart(TMailMessage2000* message);
+    virtual ~TMailPart();
+    TMailPart(const TMailPart&) = delete;
+    TMailPart& operator=(const TMailPart&) = delete;
+
+    std::string Name;               // the component name, quoted in the parse error
+    TMailHeaderLines HeaderLines;   // unfolded, canonical
+    std::string RawBody;            // the body as it stands in the source
+    std::string DecodedBody;        // the body after transfer decoding (DecodeBody)
+    std::string EnclosingBoundary;  // boundary of the multipart entity that contains this part
+    TMailMessage2000* Message;      // the owning message; a message refers to itself
+    TMailPartList SubParts{true};   // parts of a multipart entity, in source order
+    TMailPart* ParentPart = nullptr;
+    bool BodyDecoded = false;  // DecodedBody is up to date
+    bool IsEmbedded = false;   // a leaf inside the "multipart/related" entity (text-part search)
+
+    // Builds this part, with its sub-parts, from text (NUL bytes are ordinary bytes). Raises
+    // Exception when the part has no message or a uuencoded block holds a bad character.
+    void ParseSource(std::string_view text, bool headersExpected);
+    // Fills DecodedBody from RawBody once, by "Content-Transfer-Encoding"; false when the body
+    // cannot be decoded.
+    bool DecodeBody();
+
+    std::string HeaderValue(std::string_view label) const;
+    std::string HeaderParam(std::string_view label, std::string_view name) const;
+    bool HasHeader(std::string_view label) const;
+    // The "Content-Type" value, lower case, without parameters.
+    std::string ContentType() const;
+    // The "boundary" parameter of "Content-Type".
+    std::string Boundary() const;
+};
+
+enum TEncodingType { etBase64, etQuotedPrintable, etNoEncoding, et7Bit };
+
+// Progress while a message parses its source: the message, the source length, the position.
+using TMailProgressEvent = std::function<void(TMailPart* sender, std::int64_t total, std::int64_t position)>;
+
+class TMailMessage2000 : public TMailPart {
+public:
+    TMailMessage2000();
+    ~TMailMessage2000() override;
+
+    TMailPartList Attachments{false};  // leaves that are neither chosen body
+    std::vector<std::string> PlainTextLines;
+    std::vector<std::string> HTMLTextLines;
+    TMailPart* PlainTextPart = nullptr;
+    TMailPart* HTMLTextPart = nullptr;
+    TMailPart* MixedContainer = nullptr;
+    TMailPart* RelatedContainer = nullptr;
+    TMailPart* AlternativeContainer = nullptr;
+
+    std::string Charset = "iso-8859-1";  // of the text part made from a plain uuencoded message
+    TEncodingType TextEncoding = etQuotedPrintable;
+    // Called at the start, after each line and at the end of parsing the message's source. The
+    // user interface that sets it keeps itself responsive from inside the handler.
+    TMailProgressEvent OnProgress;
+
+    TMailRecipients ToRecipients{this, "To"};
+    TMailRecipients CcRecipients{this, "Cc"};
+    TMailRecipients BccRecipients{this, "Bcc"};
+
+    // Set whenever a part of the message is parsed; the text-part search clears its own flag.
+    bool RebuildPending = false;
+    bool RestructurePending = false;
+    bool TextSearchPending = false;
+
+    // Parses the whole message, headers expected.
+    void LoadFromSource(std::string_view source);
+    // Picks the plain-text and HTML bodies and the attachments, once after each parse.
+    void LocateTextParts();
+
+    std::string Subject() const;
+    std::string SenderName() const;
+    std::string SenderAddress() const;
+    // The "Date" header as a local date-time; 0 when there is none or it cannot be read.
+    TDateTime MessageDate() const;
+
+private:
+    void VisitForTextParts(TMailPart* part);
+    bool TryTextBody(TMailPart* part, const std::string& type);
+};

@@ -1,0 +1,322 @@
+// Parsing a message source into the part tree in one pass over its lines.
+//
+// A multipart entity's text is split at its boundary lines, and each piece is itself parsed as
+// a part, which may split again. Instead of parsing each piece once more (which would walk a
+// deeply nested source once per level), the lines are read once and every open part is kept on
+// a stack of frames, outermost first. A line that starts with the boundary line of an open
+// multipart belongs to the outermost such part: it ends every part above that one, exactly as
+// cutting the outer text first would. Text after the closing boundary line ("--" boundary "--")
+// is the epilogue and is dropped; a multipart whose closing line is missing keeps its last part
+// up to the end of its text. A multipart without a boundary parameter is not split: its whole
+// body stays raw.
+//
+// Nesting is bounded: a multipart entity more than MaxNesting levels below the part being parsed
+// is read as a single part with a raw body. No mail program nests that deep; the bound keeps
+// the boundary test of each line short whatever the input.
+#include "dropimport/MailCodecs.h"
+#include "dropimport/MailHeaders.h"
+#include "dropimport/MailMessage.h"
+#include "platform/Exceptions.h"
+#include "platform/MimeTypes.h"
+#include "platform/Strings.h"
+
+#include <cstdio>
+#include <cstring>
+#include <random>
+
+namespace {
+
+constexpr size_t MaxNesting = 100;
+
+bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+
+// "boundary" and a random 32-bit number as eight hex digits.
+std::string NewBoundary() {
+    static thread_local std::mt19937 random{std::random_device{}()};
+    char text[24];
+    std::snprintf(text, sizeof text, "boundary%08X", static_cast<unsigned>(random()));
+    return text;
+}
+
+// The extension of a file name, with its dot; empty when it has none.
+std::string_view FileExtension(std::string_view fileName) {
+    const size_t dot = fileName.rfind('.');
+    const size_t slash = fileName.find_last_of("/\\");
+    if (dot == std::string_view::npos || (slash != std::string_view::npos && slash > dot)) return {};
+    return fileName.substr(dot);
+}
+
+class TSourceParser {
+public:
+    TSourceParser(TMailPart& root, std::string_view text, bool headersExpected);
+    void Run();
+
+private:
+    enum class TState {
+        Headers,   // reading header lines
+        Single,    // a body that runs to the end of the part's text
+        Preamble,  // multipart, before its first boundary line
+        Parts,     // multipart, a sub-part is open above it
+        Epilogue,  // multipart, after its closing boundary line
+        UuText,    // no content type: text up to the first "begin 6" line
+        UuBlock,   // inside a uuencoded block
+        UuSkip,    // between uuencoded blocks
+    };
+    struct TFrame {
+        TMailPart* Part;
+        TState State;
+        size_t BodyStart = 0;
+        std::string Boundary;  // the multipart's boundary, or the one made for uuencoded files
+        bool Indexed = false;  // its boundary lines separate parts
+        std::vector<std::string> RawHeaders;
+        TMailPart* Block = nullptr;  // the uuencoded file being read
+    };
+
+    std::string_view Slice(size_t from, size_t to) const { return to > from ? FText.substr(from, to - from) : std::string_view(); }
+    size_t LineEnd(size_t from) const;
+    void Progress(size_t position);
+    void ReadLine(size_t start, size_t end, size_t next);
+    void BoundaryLine(size_t level, std::string_view line, size_t start, size_t next);
+    void HeaderLine(TFrame& frame, std::string_view line, size_t next);
+    void EndHeaders(TFrame& frame, size_t bodyStart);
+    void ChooseMode(TFrame& frame);
+    void CloseTop(size_t textEnd);
+    TMailPart* NewSubPart(TFrame& frame);
+    void ConvertToMixed(TFrame& frame, size_t beginLine);
+    void StartBlock(TFrame& frame, std::string_view beginLine);
+    void FinishBlock(TFrame& frame);
+
+    TMailMessage2000* FMessage;
+    std::string_view FText;
+    bool FReport;
+    std::vector<TFrame> FFrames;
+    std::vector<size_t> FIndexed;  // levels of the frames whose boundaries are looked for, ascending
+};
+
+TSourceParser::TSourceParser(TMailPart& root, std::string_view text, bool headersExpected)
+    : FMessage(root.Message), FText(text), FReport(&root == root.Message && root.Message->OnProgress) {
+    FFrames.push_back({&root, TState::Headers});
+    if (!headersExpected) ChooseMode(FFrames.back());
+}
+
+void TSourceParser::Run() {
+    Progress(0);
+    size_t position = 0;
+    while (position < FText.size()) {
+        const size_t end = LineEnd(position);
+        const size_t next = end < FText.size() ? end + 2 : end;
+        ReadLine(position, end, next);
+        position = next;
+        Progress(position);
+    }
+    while (!FFrames.empty()) CloseTop(FText.size());
+    Progress(FText.size());
+}
+
+// A line ends at CR LF only; a lone CR or LF is part of the line.
+size_t TSourceParser::LineEnd(size_t from) const {
+    const char* data = FText.data();
+    const size_t size = FText.size();
+    while (from < size) {
+        const void* hit = std::memchr(data + from, '\r', size - from);
+        if (!hit) break;
+        const size_t cr = static_cast<size_t>(static_cast<const char*>(hit) - data);
+        if (cr + 1 < size && data[cr + 1] == '\n') return cr;
+        from = cr + 1;
+    }
+    return size;
+}
+
+void TSourceParser::Progress(size_t position) {
+    if (FReport) FMessage->OnProgress(FMessage, static_cast<std::int64_t>(FText.size()), static_cast<std::int64_t>(position));
+}
+
+void TSourceParser::ReadLine(size_t start, size_t end, size_t next) {
+    const std::string_view line = FText.substr(start, end - start);
+    if (!FIndexed.empty() && StartsWith(line, "--")) {
+        for (size_t level : FIndexed) {
+            const std::string& boundary = FFrames[level].Boundary;
+            if (line.size() >= boundary.size() + 2 && line.compare(2, boundary.size(), boundary) == 0) {
+                BoundaryLine(level, line, start, next);
+                return;
+            }
+        }
+    }
+    TFrame& top = FFrames.back();
+    switch (top.State) {
+        case TState::Headers:
+            HeaderLine(top, line, next);
+            break;
+        case TState::UuText:
+            if (StartsWith(line, "begin 6")) {
+                ConvertToMixed(top, start);
+                StartBlock(top, line);
+            }
+            break;
+        case TState::UuBlock:
+            if (StartsWith(line, "end"))
+                FinishBlock(top);
+            else
+                MailCodecs::UUDecodeLine(line, top.Block->DecodedBody);
+            break;
+        case TState::UuSkip:
+            if (StartsWith(line, "begin 6")) StartBlock(top, line);
+            break;
+        default:
+            break;  // body text: its extent is known from where it starts and ends
+    }
+}
+
+void TSourceParser::BoundaryLine(size_t level, std::string_view line, size_t start, size_t next) {
+    // The parts above this multipart end at the CR LF before the line.
+    const size_t partEnd = start >= 2 ? start - 2 : 0;
+    while (FFrames.size() > level + 1) CloseTop(partEnd);
+    TFrame& frame = FFrames[level];
+    if (frame.State == TState::Preamble) {
+        frame.Part->RawBody.assign(Slice(frame.BodyStart, start));  // with the CR LF before the line
+        frame.State = TState::Parts;
+    }
+    const size_t b = frame.Boundary.size();
+    if (line.size() >= b + 4 && line.compare(b + 2, 2, "--") == 0) {
+        FIndexed.pop_back();
+        frame.Indexed = false;
+        frame.State = TState::Epilogue;
+        return;
+    }
+    TMailPart* part = NewSubPart(frame);
+    FFrames.push_back({part, TState::Headers, next});
+}
+
+void TSourceParser::HeaderLine(TFrame& frame, std::string_view line, size_t next) {
+    if (line.empty()) {
+        EndHeaders(frame, next);
+    } else if ((line[0] == '\t' || line[0] == ' ') && !frame.RawHeaders.empty()) {
+        std::string& previous = frame.RawHeaders.back();
+        previous += ' ';
+        previous.append(line.substr(1));
+    } else {
+        frame.RawHeaders.emplace_back(line);
+    }
+}
+
+void TSourceParser::EndHeaders(TFrame& frame, size_t bodyStart) {
+    std::vector<std::string> lines;
+    lines.reserve(frame.RawHeaders.size());
+    for (const std::string& raw : frame.RawHeaders) lines.push_back(MailHeaders::CanonicalHeaderLine(raw));
+    frame.RawHeaders.clear();
+    frame.Part->HeaderLines.Assign(std::move(lines));
+    frame.BodyStart = bodyStart;
+    ChooseMode(frame);
+}
+
+// Called for the top frame once its headers are known.
+void TSourceParser::ChooseMode(TFrame& frame) {
+    if (!frame.Part->HasHeader("Content-Type")) {
+        frame.State = TState::UuText;
+        return;
+    }
+    const std::string type = Strings::AsciiLower(frame.Part->HeaderValue("Content-Type").substr(0, 10));
+    if (type != "multipart/" || FFrames.size() > MaxNesting) {
+        frame.State = TState::Single;
+        return;
+    }
+    frame.State = TState::Preamble;
+    frame.Boundary = frame.Part->Boundary();
+    if (frame.Boundary.empty()) return;
+    frame.Indexed = true;
+    FIndexed.push_back(FFrames.size() - 1);
+}
+
+// Ends the top frame's part where its text ends.
+void TSourceParser::CloseTop(size_t textEnd) {
+    TFrame& frame = FFrames.back();
+    if (frame.State == TState::Headers) EndHeaders(frame, textEnd);  // no blank line: no body
+    switch (frame.State) {
+        case TState::Single:
+        case TState::Preamble:
+        case TState::UuText:
+            frame.Part->RawBody.assign(Slice(frame.BodyStart, textEnd));
+            break;
+        case TState::UuBlock:
+            FinishBlock(frame);
+            break;
+        default:
+            break;
+    }
+    if (frame.Indexed) FIndexed.pop_back();
+    FFrames.pop_back();
+}
+
+TMailPart* TSourceParser::NewSubPart(TFrame& frame) {
+    auto* part = new TMailPart(FMessage);
+    part->ParentPart = frame.Part;
+    part->EnclosingBoundary = frame.Boundary;
+    frame.Part->SubParts.Add(part);
+    return part;
+}
+
+// A plain message with a uuencoded file becomes "multipart/mixed": its text so far becomes a
+// quoted-printable text part, and each file an attachment.
+void TSourceParser::ConvertToMixed(TFrame& frame, size_t beginLine) {
+    frame.Boundary = NewBoundary();
+    TMailPart* text = NewSubPart(frame);
+    text->RawBody = MailCodecs::EncodeQuotedPrintable(Slice(frame.BodyStart, beginLine));
+    text->HeaderLines.Add("Content-Type: text/plain; charset=\"" + FMessage->Charset + "\"");
+    text->HeaderLines.Add("Content-Transfer-Encoding: quoted-printable");
+    frame.Part->RawBody.clear();
+    frame.Part->HeaderLines.SetValue("Content-Type", "multipart/mixed; boundary=\"" + frame.Boundary + "\"");
+}
+
+void TSourceParser::StartBlock(TFrame& frame, std::string_view beginLine) {
+    const std::string fileName(MailCodecs::TrimBlanks(beginLine.size() > 10 ? beginLine.substr(10) : std::string_view()));
+    TMailPart* block = NewSubPart(frame);
+    block->HeaderLines.Add("Content-Type: " + MimeTypes::MimeTypeForExtension(std::string(FileExtension(fileName))) +
+                           "; name=\"" + fileName + "\"");
+    block->HeaderLines.Add("Content-Transfer-Encoding: base64");
+    block->HeaderLines.Add("Content-Disposition: attachment; filename=\"" + fileName + "\"");
+    frame.Block = block;
+    frame.State = TState::UuBlock;
+}
+
+void TSourceParser::FinishBlock(TFrame& frame) {
+    frame.Block->RawBody = MailCodecs::EncodeBase64(frame.Block->DecodedBody);
+    frame.Block->BodyDecoded = true;
+    frame.Block = nullptr;
+    frame.State = TState::UuSkip;
+}
+
+bool Inside(std::string_view text, const std::string& buffer) {
+    return !text.empty() && text.data() >= buffer.data() && text.data() < buffer.data() + buffer.size();
+}
+
+// Whether text lies in a body buffer of the part or of a part below it.
+bool InsideTree(std::string_view text, TMailPart& root) {
+    std::vector<TMailPart*> pending{&root};
+    while (!pending.empty()) {
+        TMailPart* part = pending.back();
+        pending.pop_back();
+        if (Inside(text, part->RawBody) || Inside(text, part->DecodedBody)) return true;
+        for (TMailPart* child : part->SubParts) pending.push_back(child);
+    }
+    return false;
+}
+
+}  // namespace
+
+void TMailPart::ParseSource(std::string_view text, bool headersExpected) {
+    if (!Message) throw Exception(Name + ": TMailPart must be owned by a TMailMessage2000");
+    // The tree is cleared below, so a text taken from one of its own bodies is copied first.
+    std::string own;
+    if (InsideTree(text, *this)) {
+        own.assign(text);
+        text = own;
+    }
+    SubParts.Clear();
+    HeaderLines.Clear();
+    RawBody.clear();
+    DecodedBody.clear();
+    BodyDecoded = false;
+    IsEmbedded = false;
+    Message->RebuildPending = Message->RestructurePending = Message->TextSearchPending = true;
+    TSourceParser(*this, text, headersExpected).Run();
+}
