@@ -117,7 +117,8 @@ bool TNotesTreeModel::hasChildren(const QModelIndex& parent) const {
 
 bool TNotesTreeModel::canFetchMore(const QModelIndex& parent) const {
     if (!parent.isValid()) return false;
-    const TNode* node = NodeOf(parent);
+    TNode* node = NodeOf(parent);
+    const_cast<TNotesTreeModel*>(this)->InitNode(node);
     return node->HasChildren && node->Children.empty();
 }
 
