@@ -1,0 +1,77 @@
+// The store's read paths at scale: the metadata of 10,000 notes of 50 KB each, and the
+// listing of that folder as the notes tree reads it (folders, then every note's block).
+#include "BenchEnvironment.h"
+#include "platform/FileSystem.h"
+#include "platform/Strings.h"
+#include "store/ReportUtils.h"
+
+#include <benchmark/benchmark.h>
+#include <fstream>
+
+using namespace ReportUtils;
+
+namespace {
+
+constexpr int NoteCount = 10000;
+constexpr size_t NoteSize = 50 * 1024;
+
+// A folder of generated notes, each a block and an HTML body up to NoteSize, made once.
+const std::string& NotesFolder() {
+    static const std::string folder = [] {
+        const std::string dir = BenchEnv::MakeTempDir("notes");
+        const std::string line = "<p>Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do eiusmod.</p>\r\n";
+        for (int i = 0; i < NoteCount; ++i) {
+            const std::string name = "Note " + std::to_string(i);
+            std::string bytes = std::string(NoteWarningLine) + "\r\n" + NoteBeginMarker + "\r\n" +
+                                WideStringToURF8(GenerateNodeXML(name, "Page " + std::to_string(i), "http://example.com/" + name,
+                                                                 DateTimeUtils::Now(), "Some comments on the page")) +
+                                "\r\n" + NoteEndMarker + "\r\n<html><body>\r\n";
+            while (bytes.size() + line.size() < NoteSize) bytes += line;
+            bytes.resize(NoteSize, ' ');
+            std::ofstream(dir + name + ".html", std::ios::binary) << bytes;
+        }
+        return dir;
+    }();
+    return folder;
+}
+
+TStringList NoteFiles() {
+    TStringList files;
+    MyAdvBuildFileList(NotesFolder() + "*.html", FileSystem::faAnyFile, files, false, false, false);
+    return files;
+}
+
+void BM_NoteMetadataRead(benchmark::State& state) {
+    const TStringList files = NoteFiles();
+    for (auto _ : state) {
+        for (const std::string& file : files) {
+            TNoteInfo info;
+            if (!LoadNodeFromFile(file, info)) state.SkipWithError("a note did not read");
+            benchmark::DoNotOptimize(info);
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(files.size()));
+}
+BENCHMARK(BM_NoteMetadataRead)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+// For comparison: reading every note whole as lines (no parsing), as a whole-file reader would.
+void BM_WholeFileLinesBaseline(benchmark::State& state) {
+    const TStringList files = NoteFiles();
+    for (auto _ : state)
+        for (const std::string& file : files) benchmark::DoNotOptimize(Strings::SplitLines(FileSystem::ReadFile(file)));
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(files.size()));
+}
+BENCHMARK(BM_WholeFileLinesBaseline)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+void BM_ListFolderOfNotes(benchmark::State& state) {
+    const std::string dir = NotesFolder();
+    for (auto _ : state) {
+        const std::vector<TNoteInfo> nodes = LoadFolderNodes(dir, true);
+        if (nodes.size() != NoteCount) state.SkipWithError("the listing missed notes");
+        benchmark::DoNotOptimize(nodes);
+    }
+    state.SetItemsProcessed(state.iterations() * NoteCount);
+}
+BENCHMARK(BM_ListFolderOfNotes)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+}  // namespace

@@ -1,0 +1,34 @@
+// Reads a note file made of the fuzz bytes, as the notes tree does: the head is scanned for
+// the info block, a file without one is repaired, and the block's XML is parsed.
+#include "platform/FileSystem.h"
+#include "store/ReportUtils.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+const std::string& NoteFile() {
+    static const std::string folder = [] {
+        char pattern[] = "/tmp/quillbox-fuzz-XXXXXX";
+        const char* dir = ::mkdtemp(pattern);
+        if (!dir) std::abort();
+        std::atexit([] { FileSystem::RemoveTree(FileSystem::ExtractFilePath(NoteFile())); });
+        return std::string(dir) + "/";
+    }();
+    static const std::string file = folder + "note.html";
+    return file;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FileSystem::WriteFileAtomic(NoteFile(), std::string_view(reinterpret_cast<const char*>(data), size));
+    ReportUtils::TNoteInfo info;
+    if (!ReportUtils::LoadNodeFromFile(NoteFile(), info)) std::abort();
+    // Whatever was there, the file now has a block that reads back.
+    ReportUtils::TNoteInfo again;
+    if (!ReportUtils::LoadNodeFromFile(NoteFile(), again) || again.OriginalURL != info.OriginalURL) std::abort();
+    return 0;
+}
