@@ -7,3 +7,6 @@ separate_arguments(LIBWMF_LIBS UNIX_COMMAND "${LIBWMF_LIBS}")
 add_library(LibWmf::LibWmf INTERFACE IMPORTED)
 target_compile_options(LibWmf::LibWmf INTERFACE ${LIBWMF_CFLAGS})
 target_link_libraries(LibWmf::LibWmf INTERFACE ${LIBWMF_LIBS})
+# Its gd headers include each other by bare name; the metafile player frees the gd image it
+# gets back from libwmf with the layout declared there.
+target_include_directories(LibWmf::LibWmf INTERFACE /usr/include/libwmf/gd)

@@ -1,0 +1,98 @@
+#include "dropimport/RtfCodePage.h"
+
+#include "platform/CodePage.h"
+
+#include <array>
+#include <map>
+#include <memory>
+
+namespace RtfCodePage {
+
+int CodePageOfCharset(int charset, int documentCodePage) {
+    switch (charset) {
+        case 0: return 1252;      // ANSI_CHARSET
+        case 77: return 10000;    // MAC_CHARSET
+        case 128: return 932;     // SHIFTJIS_CHARSET
+        case 129: return 949;     // HANGEUL_CHARSET
+        case 130: return 1361;    // JOHAB_CHARSET
+        case 134: return 936;     // GB2312_CHARSET
+        case 136: return 950;     // CHINESEBIG5_CHARSET
+        case 161: return 1253;    // GREEK_CHARSET
+        case 162: return 1254;    // TURKISH_CHARSET
+        case 163: return 1258;    // VIETNAMESE_CHARSET
+        case 177: return 1255;    // HEBREW_CHARSET
+        case 178: return 1256;    // ARABIC_CHARSET
+        case 186: return 1257;    // BALTIC_CHARSET
+        case 204: return 1251;    // RUSSIAN_CHARSET
+        case 222: return 874;     // THAI_CHARSET
+        case 238: return 1250;    // EASTEUROPE_CHARSET
+        case 254: return 437;     // PC437_CHARSET
+        case 255: return 850;     // OEM_CHARSET
+        default: return documentCodePage;
+    }
+}
+
+bool IsDoubleByte(int codePage) {
+    return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950 || codePage == 1361;
+}
+
+namespace {
+
+std::string IconvName(int codePage) {
+    switch (codePage) {
+        case 65001: return "UTF-8";
+        case 10000: return "MACINTOSH";
+        case 20866: return "KOI8-R";
+        case 21866: return "KOI8-U";
+        default:
+            if (codePage >= 28591 && codePage <= 28606) return "ISO-8859-" + std::to_string(codePage - 28590);
+            return "CP" + std::to_string(codePage);
+    }
+}
+
+// Decodes through UTF-8: iconv's "?" replacement would break the alignment of UTF-16 output.
+bool IconvDecode(std::string_view bytes, int codePage, std::u16string& out) {
+    std::string utf8;
+    if (!CodePage::Convert(bytes, IconvName(codePage), "UTF-8", utf8)) return false;
+    out = CodePage::Utf8ToUtf16(utf8);
+    return true;
+}
+
+// One character per byte for the single-byte code pages, built once per code page: text with
+// many escaped accents then costs a table lookup per byte instead of an iconv call.
+using TByteTable = std::array<char16_t, 256>;
+
+const TByteTable* ByteTable(int codePage) {
+    thread_local std::map<int, std::unique_ptr<TByteTable>> owned;
+    thread_local std::map<int, const TByteTable*> tables;  // unknown code pages point at 1252
+    if (auto it = tables.find(codePage); it != tables.end()) return it->second;
+    auto table = std::make_unique<TByteTable>();
+    bool known = true;
+    for (int b = 0; b < 256 && known; ++b) {
+        const char byte = static_cast<char>(b);
+        std::u16string one;
+        known = IconvDecode(std::string_view(&byte, 1), codePage, one);
+        (*table)[b] = one.size() == 1 ? one[0] : u'?';
+    }
+    const TByteTable* result = nullptr;
+    if (known) result = owned.emplace(codePage, std::move(table)).first->second.get();
+    else if (codePage != DefaultCodePage) result = ByteTable(DefaultCodePage);
+    tables[codePage] = result;
+    return result;
+}
+
+}  // namespace
+
+std::u16string Decode(std::string_view bytes, int codePage) {
+    std::u16string out;
+    if (IsDoubleByte(codePage) || codePage == 65001) {
+        if (IconvDecode(bytes, codePage, out)) return out;
+        codePage = DefaultCodePage;
+    }
+    const TByteTable* table = ByteTable(codePage);
+    out.reserve(bytes.size());
+    for (unsigned char b : bytes) out.push_back(table ? (*table)[b] : static_cast<char16_t>(b));
+    return out;
+}
+
+}  // namespace RtfCodePage
