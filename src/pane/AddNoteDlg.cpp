@@ -109,12 +109,9 @@ void TPlumetAddDlg::SetStoreRoot(const QString& value) {
     if (!FStoreRoot.isEmpty() && !FStoreRoot.endsWith('/')) FStoreRoot += '/';
 }
 
-// The properties command calls this: the note named by Folder and Title is being edited.
-void TPlumetAddDlg::SetEditMode(int) {
-    FEditMode = true;
-    FEditFolder = FFolder;
-    FEditTitle = FTitle;
-}
+// The properties command calls this (before it sets Folder and Title): the note named by
+// the Folder and Title the dialog holds when it is shown is being edited.
+void TPlumetAddDlg::SetEditMode(int) { FEditMode = true; }
 
 std::string TPlumetAddDlg::NoteDir(const QString& folder) const { return QToAnsi(FStoreRoot + folder) + "/"; }
 
@@ -160,9 +157,11 @@ QString TPlumetAddDlg::FinalTitle(const QString& name, bool append) const {
 void TPlumetAddDlg::ShowModal() {
     FAccepted = false;
     FSavedImages = 0;
-    if (FEditMode && FTitle.isEmpty()) FTitle = FEditTitle;
+    FEditFolder = FFolder;
+    FEditTitle = FTitle;
     bool append = WouldAppend();
-    if (FConfirmAddNote) {
+    // Editing a note always shows the form: the user asked to change it.
+    if (FConfirmAddNote || FEditMode) {
         TAddNoteForm form(*this, append, FOwner);
         if (form.exec() != QDialog::Accepted) return;
         append = form.Append();

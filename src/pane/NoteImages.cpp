@@ -103,7 +103,7 @@ void TNoteImageSaver::FetchAll(std::vector<TImage*>& images) {
         QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [reply, limit](qint64 received, qint64 total) {
             if (received > limit || total > limit) reply->abort();
         });
-        QObject::connect(reply, &QNetworkReply::finished, &loop, [&, reply, image] {
+        QObject::connect(reply, &QNetworkReply::finished, &loop, [&pending, &loop, reply, image, limit] {
             const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
             if (reply->error() == QNetworkReply::NoError && status >= 200 && status < 300) {
                 const QByteArray bytes = reply->read(limit + 1);
