@@ -5,26 +5,27 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 
 namespace {
 
+// The temporary folder of this run; a plain array, so the exit handler can still read it.
+char Folder[] = "/tmp/quillbox-fuzz-XXXXXX";
+
 const std::string& NoteFile() {
-    static const std::string folder = [] {
-        char pattern[] = "/tmp/quillbox-fuzz-XXXXXX";
-        const char* dir = ::mkdtemp(pattern);
-        if (!dir) std::abort();
-        std::atexit([] { FileSystem::RemoveTree(FileSystem::ExtractFilePath(NoteFile())); });
-        return std::string(dir) + "/";
+    static const std::string file = [] {
+        if (!::mkdtemp(Folder)) std::abort();
+        std::atexit([] { FileSystem::RemoveTree(Folder); });
+        return std::string(Folder) + "/note.html";
     }();
-    static const std::string file = folder + "note.html";
     return file;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    FileSystem::WriteFileAtomic(NoteFile(), std::string_view(reinterpret_cast<const char*>(data), size));
+    std::ofstream(NoteFile(), std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data), size);
     ReportUtils::TNoteInfo info;
     if (!ReportUtils::LoadNodeFromFile(NoteFile(), info)) std::abort();
     // Whatever was there, the file now has a block that reads back.
