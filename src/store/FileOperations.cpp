@@ -151,7 +151,9 @@ std::string GetSpecialFolderLocation(int csidl) {
     });
 }
 
-std::string GetPersonalFolder() { return GetSpecialFolderLocation(CSIDL_PERSONAL); }
+std::string GetPersonalFolder() {
+    return Trap("ReportUtils.GetPersonalFolder", std::string(), [] { return GetSpecialFolderLocation(CSIDL_PERSONAL); });
+}
 
 std::string GetWindowsTempFolder() {
     return Trap("ReportUtils.GetWindowsTempFolder", std::string(), [&] {

@@ -58,17 +58,23 @@ bool GetByTemplate(const std::string& startMarker, const std::string& endMarker,
 std::string decodeHTTPstring(std::string_view text);
 // The lower-case host of a URL without "www." and without the path.
 std::string GetShortURL(const std::string& url);
-// Opens a file or URL with the desktop's handler.
+// Opens a file or URL with the desktop's handler (xdg-open, the target as one argument);
+// false when the handler could not be started.
 bool FireURL(const std::string& target);
 
 // ---- Store layout and file operations ----
 
+// The text without the 14 characters a file name cannot hold, spaces collapsed and trimmed.
 std::string MakeValidFileName(const std::string& text);
+// basePath.extension, else basePath + separator + 1, 2, ... + .extension while a file has the name.
 std::string FindUnusedFileName(const std::string& basePath, const std::string& extension, const std::string& separator);
+// basePath, else basePath + separator + 1, 2, ... while anything (folder or file) has the name.
 std::string FindUnusedDirName(const std::string& basePath, const std::string& separator);
 // Removes a folder (path ending in "/") with everything in it; true when it no longer exists.
+// A read-only file is not deleted (so its folder stays); links are removed, never followed.
 bool DeleteDir(const std::string& folder);
-// Asks (when confirm) and deletes root + nodePath with everything in it.
+// Asks (when confirm) and deletes root + nodePath with everything in it. An empty node path
+// (the store root itself) deletes nothing.
 bool DoDeleteFolder(bool confirm, const std::string& root, const std::string& nodePath, TUserPrompt& prompt);
 bool GetFileInformation(const std::string& path, FileSystem::TSearchRec& rec);
 enum : int { CSIDL_PERSONAL = 5, CSIDL_FAVORITES = 6 };
@@ -92,6 +98,7 @@ std::string ColorToRGB(int color);
 // ---- Store listing ----
 
 // Appends to list the files (and, on request, folders) matching path's mask below path's folder.
+// Recursion does not follow links to folders.
 bool MyAdvBuildFileList(const std::string& path, int attr, TStringList& list, bool recurse, bool addFolders,
                         bool foldersOnly);
 // The names of the folder's sub-folders without companion folders, one per line (CR LF).

@@ -190,8 +190,10 @@ std::string DelSpace1(const std::string& text) {
 }
 
 std::string ByteToHex(unsigned char value) {
-    static constexpr char Digits[] = "0123456789ABCDEF";
-    return {Digits[value >> 4], Digits[value & 0x0F]};
+    return Trap("ReportUtils.ByteToHex", std::string(), [&] {
+        static constexpr char Digits[] = "0123456789ABCDEF";
+        return std::string{Digits[value >> 4], Digits[value & 0x0F]};
+    });
 }
 
 std::string ColorToRGB(int color) {
