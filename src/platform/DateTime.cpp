@@ -14,7 +14,7 @@ namespace {
 constexpr double MSecsPerDay = 86400000.0;
 
 // Days from 1970-01-01 to the civil date (proleptic Gregorian).
-long long DaysFromCivil(long long y, unsigned m, unsigned d) {
+constexpr long long DaysFromCivil(long long y, unsigned m, unsigned d) {
     y -= m <= 2;
     const long long era = (y >= 0 ? y : y - 399) / 400;
     const unsigned yoe = static_cast<unsigned>(y - era * 400);
@@ -36,7 +36,7 @@ void CivilFromDays(long long z, int& y, int& m, int& d) {
     y = static_cast<int>(yy + (m <= 2));
 }
 
-const long long DelphiEpochDays = DaysFromCivil(1899, 12, 30);
+constexpr long long DelphiEpochDays = DaysFromCivil(1899, 12, 30);  // fixed at compile time: usable by other statics
 
 std::tm ToTm(TDateTime value) {
     const TDateTimeParts p = DecodeDateTime(value);
