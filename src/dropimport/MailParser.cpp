@@ -10,7 +10,7 @@
 // up to the end of its text. A multipart without a boundary parameter is not split: its whole
 // body stays raw.
 //
-// Nesting is bounded: a multipart entity more than MaxNesting levels below the part being parsed
+// Nesting is bounded: a multipart entity MaxNesting or more levels below the part being parsed
 // is read as a single part with a raw body. No mail program nests that deep; the bound keeps
 // the boundary test of each line short whatever the input.
 #include "dropimport/MailCodecs.h"

@@ -1,0 +1,69 @@
+// quillbox-cli mail FILE: what an e-mail note would be made of, from a raw message file.
+#include "cli/Commands.h"
+#include "dropimport/MailMessage.h"
+#include "platform/CodePage.h"
+#include "platform/DateTime.h"
+#include "platform/FileSystem.h"
+#include "settings/Trap.h"
+
+#include <cstdio>
+
+namespace {
+
+// Message bytes are text in the ANSI code page, as the drop target widens them; bytes the code
+// page does not hold are shown as replacement characters.
+void PrintLine(const std::string& label, const std::string& text) {
+    const std::string shown = label + CodePage::WideToAnsi(CodePage::AnsiToWide(text)) + "\n";
+    std::fwrite(shown.data(), 1, shown.size(), stdout);
+}
+
+// A message file saved with Unix line ends (no CR LF anywhere) gets CR LF line ends, which
+// message lines end with.
+std::string WithCrLf(std::string source) {
+    if (source.find("\r\n") != std::string::npos || source.find('\n') == std::string::npos) return source;
+    std::string out;
+    out.reserve(source.size() + source.size() / 32);
+    for (char c : source) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+void PrintRecipients(const char* label, TMailRecipients& list) {
+    for (int i = 0; i < list.Count(); ++i) PrintLine(label, list.Name(i) + " <" + list.Address(i) + ">");
+}
+
+}  // namespace
+
+int CmdMail(const TArgs& args) {
+    if (args.size() != 1) return Usage();
+    const std::string& fileName = args[0];
+    std::string source;
+    if (!FileSystem::TryReadFile(fileName, source)) {
+        std::fprintf(stderr, "quillbox-cli: cannot read %s\n", fileName.c_str());
+        return 2;
+    }
+    TMailMessage2000 msg;
+    const bool loaded = TrapVoid("CmdMail", [&] {
+        msg.LoadFromSource(WithCrLf(std::move(source)));
+        msg.LocateTextParts();
+    });
+    if (!loaded) {
+        std::fprintf(stderr, "quillbox-cli: %s is not a readable mail message\n", fileName.c_str());
+        return 2;
+    }
+    PrintLine("Subject: ", msg.Subject());
+    PrintLine("From-Name: ", msg.SenderName());
+    PrintLine("From-Address: ", msg.SenderAddress());
+    PrintRecipients("To: ", msg.ToRecipients);
+    PrintRecipients("Cc: ", msg.CcRecipients);
+    const TDateTime date = msg.MessageDate();
+    PrintLine("Date: ", DateTimeUtils::FormatShortDate(date) + " " + DateTimeUtils::FormatLongTime(date));
+    PrintLine("Attachments: ", std::to_string(msg.Attachments.Count()));
+    const std::vector<std::string>& body = msg.HTMLTextLines.empty() ? msg.PlainTextLines : msg.HTMLTextLines;
+    if (body.empty()) return 1;
+    PrintLine("", "");
+    for (const std::string& line : body) PrintLine("", line);
+    return 0;
+}
