@@ -301,6 +301,11 @@ private slots:
         pane->UpdateIndex();
         QVERIFY(!FileSystem::PathExists(Options->AppPath));
     }
+
+    void indexPagePicturesShipWithTheProgram() {
+        QCOMPARE(QImage(QB_SOURCE_DATA_DIR "/folder.gif").size(), QSize(32, 32));
+        QCOMPARE(QImage(QB_SOURCE_DATA_DIR "/snote.gif").size(), QSize(16, 16));
+    }
 };
 
 QB_GUI_TEST_MAIN(TestFrmMain)
