@@ -36,6 +36,15 @@ bool IsDoubleByte(int codePage) {
     return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950 || codePage == 1361;
 }
 
+bool IsLeadByte(unsigned char b, int codePage) {
+    switch (codePage) {
+        case 932: return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+        case 1361: return (b >= 0x84 && b <= 0xD3) || (b >= 0xD8 && b <= 0xDE) || (b >= 0xE0 && b <= 0xF9);
+        case 936: case 949: case 950: return b >= 0x81 && b <= 0xFE;
+        default: return false;
+    }
+}
+
 namespace {
 
 std::string IconvName(int codePage) {

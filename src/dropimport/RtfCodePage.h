@@ -15,6 +15,8 @@ int CodePageOfCharset(int charset, int documentCodePage);
 // True for the double-byte code pages (Japanese, Chinese, Korean), whose characters may
 // take two bytes.
 bool IsDoubleByte(int codePage);
+// True when the byte starts a two-byte character of a double-byte code page.
+bool IsLeadByte(unsigned char b, int codePage);
 // Decodes bytes in the code page to UTF-16. A code page iconv does not know is read as
 // Windows-1252; bytes the code page does not define become "?".
 std::u16string Decode(std::string_view bytes, int codePage);

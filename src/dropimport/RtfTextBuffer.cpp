@@ -9,9 +9,16 @@ void TRVRTFTextBuffer::Reset(bool wide) {
     FUnicode.clear();
     FPendingBytes.clear();
     FPendingWide.clear();
+    FAwaitingTrailByte = false;
 }
 
 void TRVRTFTextBuffer::AddAnsiSlow(char c) {
+    // Japanese and Chinese RTF writes a second byte below 0x80 as a plain character ("\'83n").
+    if (FAwaitingTrailByte) {
+        FAwaitingTrailByte = false;
+        FPendingBytes.push_back(c);
+        return;
+    }
     if (FWide && static_cast<unsigned char>(c) >= 0x80) {
         if (FPendingCodePage != AnsiCodePage) FlushBytes();
         FPendingCodePage = AnsiCodePage;
@@ -29,6 +36,7 @@ void TRVRTFTextBuffer::AddCodePageByte(char c, int codePage) {
     if (FPendingCodePage != codePage) FlushBytes();
     FPendingCodePage = codePage;
     FPendingBytes.push_back(c);
+    FAwaitingTrailByte = !FAwaitingTrailByte && RtfCodePage::IsLeadByte(static_cast<unsigned char>(c), codePage);
 }
 
 void TRVRTFTextBuffer::AddUnicode(char16_t c) {
@@ -37,6 +45,7 @@ void TRVRTFTextBuffer::AddUnicode(char16_t c) {
 }
 
 void TRVRTFTextBuffer::FlushBytes() {
+    FAwaitingTrailByte = false;
     if (FPendingBytes.empty()) return;
     const std::u16string wide = FPendingCodePage == AnsiCodePage ? CodePage::AnsiToWide(FPendingBytes)
                                                                  : RtfCodePage::Decode(FPendingBytes, FPendingCodePage);

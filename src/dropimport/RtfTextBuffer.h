@@ -37,5 +37,6 @@ private:
     std::u16string FUnicode;
     std::string FPendingBytes;  // not yet decoded: a double-byte character may be cut in two
     int FPendingCodePage = AnsiCodePage;
+    bool FAwaitingTrailByte = false;  // the pending bytes end with the first of two
     std::u16string FPendingWide;  // 8-bit form only: decoded, not yet narrowed to ANSI
 };

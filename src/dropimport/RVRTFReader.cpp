@@ -1,0 +1,757 @@
+#include "dropimport/RVRTFReader.h"
+
+#include "platform/FileSystem.h"
+#include "platform/Strings.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+constexpr size_t BufferSize = 4096;
+constexpr int Eof = -1;
+
+bool IsLetter(int c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsDigit(int c) { return c >= '0' && c <= '9'; }
+
+int HexDigitValue(int c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// The side a padding keyword names by its last letter ("trpaddl", "clpadfb").
+int PaddingSide(std::string_view name) {
+    switch (name.back()) {
+        case 'l': return 0;
+        case 't': return 1;
+        case 'r': return 2;
+        default: return 3;
+    }
+}
+
+// Reads a picture an include-picture field names: only a regular file of bounded size, never
+// a device, a FIFO or anything that is not a file on this machine.
+std::unique_ptr<TRVGraphic> LoadIncludedPicture(const std::string& fileName) {
+    FileSystem::TSearchRec rec;
+    if (fileName.empty() || !FileSystem::GetSearchRec(fileName, rec)) return nullptr;
+    if ((rec.Attr & (FileSystem::faDirectory | FileSystem::faSysFile)) != 0) return nullptr;
+    if (rec.Size < 0 || static_cast<std::uint64_t>(rec.Size) > TRVRTFReader::MaxIncludedPictureSize) return nullptr;
+    std::string bytes;
+    if (!FileSystem::TryReadFile(fileName, bytes, TRVRTFReader::MaxIncludedPictureSize + 1)) return nullptr;
+    if (bytes.size() > TRVRTFReader::MaxIncludedPictureSize) return nullptr;
+    return RtfPictures::GraphicFromFile(std::move(bytes));
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// Input: a 4096-byte buffer over a stream, or the whole text at once; one character can be
+// pushed back.
+
+TRVRTFErrorCode TRVRTFReader::ReadFromStream(std::istream& stream) {
+    FStream = &stream;
+    if (!FBuffer) FBuffer = std::make_unique<char[]>(BufferSize);
+    FCur = FEnd = nullptr;
+    const TRVRTFErrorCode code = Parse();
+    FStream = nullptr;
+    return code;
+}
+
+TRVRTFErrorCode TRVRTFReader::ReadFromString(std::string_view rtf) {
+    FStream = nullptr;
+    FCur = rtf.data();
+    FEnd = rtf.data() + rtf.size();
+    return Parse();
+}
+
+bool TRVRTFReader::Refill() {
+    if (!FStream) return false;
+    FStream->read(FBuffer.get(), BufferSize);
+    const std::streamsize got = FStream->gcount();
+    if (got <= 0) return false;
+    FCur = FBuffer.get();
+    FEnd = FCur + got;
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------
+// The main loop.
+
+void TRVRTFReader::Start() {
+    FPushedBack = -1;
+    FState = TRVRTFReaderState();
+    FStack.clear();
+    FPosition = rtf_ts_NewPara;
+    FText.Reset(static_cast<bool>(OnNewUnicodeText));
+    FDestText.Reset(false);
+    FFieldInst.Reset(false);
+    FCodePage = DefCodePage > 0 ? DefCodePage : RtfCodePage::DefaultCodePage;
+    FUnicodeSkipLeft = FBinLeft = 0;
+    FSkipDestIfUnknown = false;
+    FHexValue = FHexDigits = FPictNibble = FPictDigits = 0;
+    FTableLevel = 0;
+    FFontNameOpen = false;
+    FPicture.reset();
+    FFonts.clear();
+    FColors.clear();
+    FStyles.clear();
+}
+
+TRVRTFErrorCode TRVRTFReader::Parse() {
+    Start();
+    int c;
+    while ((c = GetC()) != Eof) {
+        if (FState.InternalState == risBin) {
+            // Raw bytes go to the destination as they are: picture data, or characters.
+            TRVRTFErrorCode code = rtf_ec_OK;
+            if (FState.Destination == rdsPicture) {
+                if (FPicture) FPicture->Data.push_back(static_cast<char>(c));
+            } else {
+                code = DeliverChar(c, csCodePage);
+            }
+            if (--FBinLeft <= 0) FState.InternalState = risNorm;
+            if (code != rtf_ec_OK) return Finish(code);
+            continue;
+        }
+        TRVRTFErrorCode code = rtf_ec_OK;
+        switch (c) {
+            case '{': code = PushState(); break;
+            case '}':
+                code = PopState();
+                if (code == rtf_ec_OK && FStack.empty()) return Finish(rtf_ec_OK);
+                break;
+            case '\\': code = ParseKeyword(); break;
+            case '\r':
+            case '\n': break;
+            default:
+                if (FState.InternalState == risHex) code = ParseHexDigit(c);
+                else if (FState.InternalState == risNorm) code = DeliverSkippable(c, csAnsi);
+                else code = rtf_ec_Assertion;
+        }
+        if (code != rtf_ec_OK) return Finish(code);
+    }
+    return Finish(FStack.empty() ? rtf_ec_OK : rtf_ec_UnmatchedBrace);
+}
+
+// The end, regular or not: the pending run is reported, open table levels are closed and the
+// colour table loses the auto entry its last ";" opened.
+TRVRTFErrorCode TRVRTFReader::Finish(TRVRTFErrorCode code) {
+    Flush();
+    while (FTableLevel > 0) {
+        --FTableLevel;
+        FireTable(rvf_tbl_TableEnd);
+    }
+    if (!FColors.empty() && FColors.back() == clWindowText) FColors.pop_back();
+    return code;
+}
+
+TRVRTFErrorCode TRVRTFReader::PushState() {
+    FUnicodeSkipLeft = 0;
+    FSkipDestIfUnknown = false;
+    if (FStack.size() >= MaxGroupDepth) return rtf_ec_StackOverflow;
+    FStack.push_back(FState);
+    if (FState.Destination == rdsStyleSheet) {
+        FState.Destination = rdsStyleSheetEntry;
+        FStyleEntry = TRVRTFStyleSheetEntry();
+        FDestText.Reset(false);
+    }
+    return rtf_ec_OK;
+}
+
+TRVRTFErrorCode TRVRTFReader::PopState() {
+    FUnicodeSkipLeft = 0;
+    FSkipDestIfUnknown = false;
+    if (FStack.empty()) return rtf_ec_StackUnderflow;
+    TRVRTFReaderState& outer = FStack.back();
+    const TRVRTFDestination ending = FState.Destination;
+    if (ending == rdsStyleSheetEntry && outer.Destination == rdsStyleSheet) CompleteStyleEntry();
+    if (ending == rdsNorm) Flush();
+    const TRVRTFErrorCode code = ending != outer.Destination ? EndDestination(ending, outer) : rtf_ec_OK;
+    FState = std::move(outer);
+    FStack.pop_back();
+    return code;
+}
+
+TRVRTFErrorCode TRVRTFReader::EndDestination(TRVRTFDestination ending, TRVRTFReaderState& outer) {
+    switch (ending) {
+        case rdsPicture: EndPicture(); break;
+        case rdsFldInst: EndFieldInstruction(outer); break;
+        case rdsField: FFieldInst.Reset(false); break;
+        case rdsFontTable: CompleteFontName(); break;
+        default: break;
+    }
+    return rtf_ec_OK;
+}
+
+// ---------------------------------------------------------------------------------------
+// Keywords.
+
+TRVRTFErrorCode TRVRTFReader::ParseKeyword() {
+    int c = GetC();
+    if (c == Eof) return rtf_ec_EndOfFile;
+    if (!IsLetter(c)) {
+        const char symbol = static_cast<char>(c);
+        return TranslateKeyword(std::string_view(&symbol, 1), false, 0);
+    }
+    // No keyword in the table is longer than this; a longer one is read whole and ignored.
+    char name[32];
+    size_t length = 0;
+    bool tooLong = false;
+    while (IsLetter(c)) {
+        if (length < sizeof name) name[length++] = static_cast<char>(c);
+        else tooLong = true;
+        c = GetC();
+    }
+    bool negative = false, hasParam = false;
+    long long param = 0;
+    if (c == '-') {
+        negative = true;
+        c = GetC();
+    }
+    while (IsDigit(c)) {
+        hasParam = true;
+        param = std::min<long long>(param * 10 + (c - '0'), INT_MAX);
+        c = GetC();
+    }
+    if (c != ' ' && c != Eof) UngetC(c);
+    if (FUnicodeSkipLeft > 0) {  // a keyword counts as one fallback character
+        --FUnicodeSkipLeft;
+        return rtf_ec_OK;
+    }
+    if (tooLong) {
+        if (FSkipDestIfUnknown) FState.Destination = rdsSkip;
+        FSkipDestIfUnknown = false;
+        return rtf_ec_OK;
+    }
+    return TranslateKeyword(std::string_view(name, length), hasParam, static_cast<int>(negative ? -param : param));
+}
+
+TRVRTFErrorCode TRVRTFReader::TranslateKeyword(std::string_view name, bool hasParam, int param) {
+    const TRVRTFKeyword* keyword = RVRTFKeywords::Find(name);
+    if (!keyword) {
+        if (FSkipDestIfUnknown) FState.Destination = rdsSkip;
+        FSkipDestIfUnknown = false;
+        return rtf_ec_OK;
+    }
+    FSkipDestIfUnknown = false;
+    const int value = keyword->UseDef || !hasParam ? keyword->DefValue : param;
+    if (FState.Destination == rdsSkip && !(keyword->Kind == rtf_kwd_Spec && keyword->Index == ispecBin))
+        return rtf_ec_OK;
+    switch (keyword->Kind) {
+        case rtf_kwd_Char: return DeliverSkippable(keyword->Index, csUnicode);
+        case rtf_kwd_Dest: return ChangeDestination(keyword->Index);
+        case rtf_kwd_Prop: return ParseProperty(*keyword, value, name);
+        case rtf_kwd_Spec: return ParseSpecial(keyword->Index, value);
+    }
+    return rtf_ec_BadTable;
+}
+
+TRVRTFErrorCode TRVRTFReader::ParseHexDigit(int c) {
+    const int digit = HexDigitValue(c);
+    if (digit < 0) return rtf_ec_InvalidHex;
+    FHexValue = FHexValue * 16 + digit;
+    if (++FHexDigits < 2) return rtf_ec_OK;
+    FState.InternalState = risNorm;
+    const int byte = FHexValue;
+    FHexValue = FHexDigits = 0;
+    return DeliverSkippable(byte, csCodePage);
+}
+
+TRVRTFErrorCode TRVRTFReader::ChangeDestination(int index) {
+    switch (index) {
+        case idestPict:
+            if (FState.Destination == rdsPicture) return rtf_ec_InvalidPicture;
+            if (OnNewPicture) FPicture = std::make_unique<TRVRTFPicture>();
+            FState.Destination = rdsPicture;
+            FPictNibble = FPictDigits = 0;
+            break;
+        case idestFontTbl:
+            FFonts.clear();
+            FFontNameOpen = false;
+            FState.Destination = rdsFontTable;
+            break;
+        case idestStyleSheet:
+            FStyles.clear();
+            FState.Destination = rdsStyleSheet;
+            break;
+        case idestColorTbl:
+            FColors.assign(1, clWindowText);
+            FState.Destination = rdsColorTable;
+            break;
+        case idestField:
+            Flush();
+            FState.Destination = rdsField;
+            break;
+        case idestFldInst:
+            if (FState.Destination != rdsField) break;
+            FFieldInst.Reset(false);
+            FState.Destination = rdsFldInst;
+            break;
+        case idestNormal: FState.Destination = rdsNorm; break;
+        case idestSkip: FState.Destination = rdsSkip; break;
+        default: return rtf_ec_BadTable;
+    }
+    return rtf_ec_OK;
+}
+
+TRVRTFErrorCode TRVRTFReader::ParseSpecial(int index, int value) {
+    switch (index) {
+        case ispecBin:
+            if (value > 0) {
+                FState.InternalState = risBin;
+                FBinLeft = value;
+            }
+            return rtf_ec_OK;
+        case ispecSkipDest: FSkipDestIfUnknown = true; return rtf_ec_OK;
+        case ispecHex:
+            FState.InternalState = risHex;
+            FHexValue = FHexDigits = 0;
+            return rtf_ec_OK;
+        default: return rtf_ec_BadTable;
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Properties.
+
+TRVRTFErrorCode TRVRTFReader::ParseProperty(const TRVRTFKeyword& keyword, int value, std::string_view name) {
+    // Every run keeps one character formatting: a change ends the run collected so far.
+    if (keyword.Group == rtf_kg_CharFormat && FState.Destination == rdsNorm) Flush();
+    const int index = keyword.Index;
+    const bool handled = ParseCharProperty(index, value) || ParseParaProperty(index, value) ||
+                         ParseTableProperty(index, value, name) || ParseDocumentProperty(index, value);
+    return handled ? rtf_ec_OK : rtf_ec_BadTable;
+}
+
+bool TRVRTFReader::ParseCharProperty(int index, int value) {
+    TRVRTFCharProperties& cp = FState.CharProps;
+    const auto setStyle = [&](int bit) { cp.Style = value != 0 ? (cp.Style | bit) : (cp.Style & ~bit); };
+    switch (index) {
+        case ipropBold: setStyle(rvfsBold); break;
+        case ipropItalic: setStyle(rvfsItalic); break;
+        case ipropUnderline: setStyle(rvfsUnderline); break;
+        case ipropStrike: setStyle(rvfsStrikeOut); break;
+        case ipropUnderlineNone: cp.Style &= ~rvfsUnderline; break;
+        case ipropFontSize: cp.Size = value / 2; break;
+        case ipropForeColor: cp.Color = ColorAt(value, cp.Color); break;
+        case ipropFont:
+            if (FState.Destination == rdsFontTable) StartFont(value);
+            else cp.FontIndex = FontIndexOf(value);
+            break;
+        case ipropDefFont:
+            FState.DefFont = value;
+            if (FState.Destination == rdsNorm) cp.FontIndex = value;
+            break;
+        case ipropVShift: cp.VShift = value; break;
+        case ipropPlain: cp.Reset(); break;
+        case ipropCharBackColor: cp.BackColor = ColorAt(value, cp.BackColor); break;
+        case ipropCharScaleX: cp.HScale = value; break;
+        case ipropExpand: cp.Spacing = value; break;
+        case ipropCaps: cp.Caps = value != 0; break;
+        case ipropHidden: cp.Hidden = value != 0; break;
+        case ipropCharStyle:
+            if (FState.Destination == rdsStyleSheetEntry) {
+                FStyleEntry.Kind = rtf_sk_Character;
+                FStyleEntry.Number = value;
+            } else {
+                cp.StyleNo = value;
+            }
+            break;
+        default: return false;
+    }
+    return true;
+}
+
+bool TRVRTFReader::ParseParaProperty(int index, int value) {
+    TRVRTFParaProperties& pp = FState.ParaProps;
+    switch (index) {
+        case ipropPard: pp.Reset(); break;
+        case ipropAlign: pp.Alignment = value; break;
+        case ipropLeftIndent: pp.LeftIndent = value; break;
+        case ipropRightIndent: pp.RightIndent = value; break;
+        case ipropFirstIndent: pp.FirstIndent = value; break;
+        case ipropSpaceBefore: pp.SpaceBefore = value; break;
+        case ipropSpaceAfter: pp.SpaceAfter = value; break;
+        case ipropLineSpacing: pp.LineSpacing = value; break;
+        case ipropLineSpacingMulti: pp.LineSpacingMulti = value != 0; break;
+        case ipropParaShading: pp.Shading = ColorAt(value, pp.Shading); break;
+        case ipropInTable: pp.InTable = true; break;
+        case ipropNestLevel: pp.NestingLevel = std::clamp(value, 0, MaxTableNesting); break;
+        case ipropParaStyle:
+            if (FState.Destination == rdsStyleSheetEntry) {
+                FStyleEntry.Kind = rtf_sk_Paragraph;
+                FStyleEntry.Number = value;
+            } else {
+                pp.StyleNo = value;
+            }
+            break;
+        case ipropFramed: pp.Framed = true; break;
+        case ipropListText: pp.ListText = true; break;
+        case ipropParaBorder:
+            FState.BorderTarget = rtf_bt_Para;
+            FState.BorderSides = 1 << value;
+            break;
+        case ipropParaBox:
+            FState.BorderTarget = rtf_bt_Para;
+            FState.BorderSides = 0xF;
+            break;
+        case ipropParaBorderOther: FState.BorderTarget = rtf_bt_None; break;
+        case ipropBorderKind: ForEachBorderSide([&](TRVRTFBorderSide& side) { side.Kind = value; }); break;
+        case ipropBorderWidth: ForEachBorderSide([&](TRVRTFBorderSide& side) { side.Width = value; }); break;
+        case ipropBorderColor:
+            ForEachBorderSide([&](TRVRTFBorderSide& side) { side.Color = ColorAt(value, side.Color); });
+            break;
+        case ipropBorderSpace: ForEachBorderSide([&](TRVRTFBorderSide& side) { side.Space = value; }); break;
+        default: return false;
+    }
+    return true;
+}
+
+bool TRVRTFReader::ParseTableProperty(int index, int value, std::string_view name) {
+    TRVRTFRowProperties& row = FState.RowProps;
+    TRVRTFCellProperties& cell = row.NextCell;
+    switch (index) {
+        case ipropCell:
+            if (FState.Destination != rdsNorm) break;
+            Flush();
+            FPosition = rtf_ts_NewPara;
+            FireTable(rvf_tbl_CellEnd);
+            break;
+        case ipropRow:
+            if (FState.Destination == rdsNorm) FireTable(rvf_tbl_RowEnd);
+            break;
+        case ipropRowDefault:
+            row.Reset();
+            FState.BorderTarget = rtf_bt_None;
+            break;
+        case ipropRowAlign: row.Alignment = value; break;
+        case ipropRowGapH: row.GapH = value; break;
+        case ipropRowLeft: row.Left = value; break;
+        case ipropRowHeight: row.Height = value; break;
+        case ipropRowHeading: row.Heading = true; break;
+        case ipropRowKeep: row.KeepTogether = true; break;
+        case ipropRowAutoFit: row.AutoFit = value != 0; break;
+        case ipropRowWidth: row.BestWidth = value; break;
+        case ipropRowWidthType: row.BestWidthType = value; break;
+        case ipropRowPadding: row.Padding[PaddingSide(name)] = value; break;
+        case ipropRowPaddingUnits: row.PaddingUnits[PaddingSide(name)] = value; break;
+        case ipropRowBorder:
+            FState.BorderTarget = rtf_bt_Row;
+            FState.BorderSides = 1 << value;
+            break;
+        case ipropCellX:
+            cell.RightBoundary = value;
+            if (row.Cells.size() < MaxCellsPerRow) row.Cells.push_back(cell);
+            cell = TRVRTFCellProperties();
+            if (FState.BorderTarget == rtf_bt_Cell) FState.BorderTarget = rtf_bt_None;
+            break;
+        case ipropCellHMergeFirst: cell.HMergeFirst = true; break;
+        case ipropCellHMerge: cell.HMerge = true; break;
+        case ipropCellVMergeFirst: cell.VMergeFirst = true; break;
+        case ipropCellVMerge: cell.VMerge = true; break;
+        case ipropCellVAlign: cell.VAlign = value; break;
+        case ipropCellBackColor: cell.BackColor = ColorAt(value, cell.BackColor); break;
+        case ipropCellPatternColor: cell.PatternColor = ColorAt(value, cell.PatternColor); break;
+        case ipropCellShading: cell.Shading = value; break;
+        case ipropCellWidth: cell.BestWidth = value; break;
+        case ipropCellWidthType: cell.BestWidthType = value; break;
+        case ipropCellPadding: cell.Padding[PaddingSide(name)] = value; break;
+        case ipropCellPaddingUnits: cell.PaddingUnits[PaddingSide(name)] = value; break;
+        case ipropCellBorder:
+            FState.BorderTarget = rtf_bt_Cell;
+            FState.BorderSides = 1 << value;
+            break;
+        default: return false;
+    }
+    return true;
+}
+
+bool TRVRTFReader::ParseDocumentProperty(int index, int value) {
+    TRVRTFSectionProperties& sect = FState.SectProps;
+    TRVRTFDocProperties& doc = FState.DocProps;
+    const auto colorPart = [&](int shift) {
+        if (FState.Destination != rdsColorTable || FColors.empty()) return;
+        TColor& color = FColors.back();
+        if (color == clWindowText) color = 0;
+        color = (color & ~(0xFF << shift)) | ((value & 0xFF) << shift);
+    };
+    const bool inPicture = FState.Destination == rdsPicture && FPicture;
+    const bool inFontTable = FState.Destination == rdsFontTable && !FFonts.empty();
+    switch (index) {
+        case ipropRed: colorPart(0); break;
+        case ipropGreen: colorPart(8); break;
+        case ipropBlue: colorPart(16); break;
+        case ipropFontFamily:
+            if (inFontTable) FFonts.back().Family = value;
+            break;
+        case ipropFontCharset:
+            if (inFontTable) FFonts.back().Charset = value;
+            break;
+        case ipropUnicode: DeliverUnicode(value); break;
+        case ipropUnicodeSkip: FState.UnicodeSkip = std::max(0, value); break;
+        case ipropAnsiCodePage:
+            if (value > 0) FCodePage = value;
+            break;
+        case ipropPage:
+            if (OnRequiredPageBreak && FState.Destination == rdsNorm) {
+                Flush();
+                OnRequiredPageBreak(*this);
+            }
+            break;
+        case ipropPicW:
+            if (inPicture) FPicture->PicW = value;
+            break;
+        case ipropPicH:
+            if (inPicture) FPicture->PicH = value;
+            break;
+        case ipropPicWidthBytes:
+            if (inPicture) FPicture->WBMWidthBytes = value;
+            break;
+        case ipropPicType:
+            if (inPicture) FPicture->Type = static_cast<TRVRTFPictureType>(value);
+            break;
+        case ipropWMetafile:
+            if (inPicture) {
+                FPicture->Type = rtf_pict_WMF;
+                FPicture->MetafileMapMode = value;
+            }
+            break;
+        case ipropSectDefault: sect.Reset(); break;
+        case ipropSectBreak: sect.BreakKind = value; break;
+        case ipropPageNumX: sect.PageNumX = value; break;
+        case ipropPageNumY: sect.PageNumY = value; break;
+        case ipropPageNumFormat: sect.PageNumFormat = value; break;
+        case ipropPageNumStart: sect.PageNumStart = value; break;
+        case ipropColumns: sect.Columns = value; break;
+        case ipropPaperWidth: doc.PaperWidth = value; break;
+        case ipropPaperHeight: doc.PaperHeight = value; break;
+        case ipropMarginLeft: doc.MarginLeft = value; break;
+        case ipropMarginRight: doc.MarginRight = value; break;
+        case ipropMarginTop: doc.MarginTop = value; break;
+        case ipropMarginBottom: doc.MarginBottom = value; break;
+        case ipropFacingPages: doc.FacingPages = true; break;
+        case ipropLandscape: doc.Landscape = true; break;
+        case ipropSectStyle:
+            if (FState.Destination == rdsStyleSheetEntry) {
+                FStyleEntry.Kind = rtf_sk_Section;
+                FStyleEntry.Number = value;
+            } else {
+                sect.StyleNo = value;
+            }
+            break;
+        case ipropBasedOn: FStyleEntry.BasedOn = value; break;
+        case ipropNext: FStyleEntry.Next = value; break;
+        case ipropAdditive: FStyleEntry.Additive = true; break;
+        case ipropStyleHidden: FStyleEntry.Hidden = true; break;
+        default: return false;
+    }
+    return true;
+}
+
+template <class F>
+void TRVRTFReader::ForEachBorderSide(F&& f) {
+    TRVRTFBorderSide* sides = nullptr;
+    int count = 0;
+    switch (FState.BorderTarget) {
+        case rtf_bt_Para: sides = FState.ParaProps.Border.Sides; count = 4; break;
+        case rtf_bt_Row: sides = FState.RowProps.Border; count = 6; break;
+        case rtf_bt_Cell: sides = FState.RowProps.NextCell.Border; count = 4; break;
+        default: return;
+    }
+    for (int i = 0; i < count; ++i)
+        if (FState.BorderSides & (1 << i)) f(sides[i]);
+}
+
+// ---------------------------------------------------------------------------------------
+// Characters.
+
+TRVRTFErrorCode TRVRTFReader::DeliverSkippable(int code, TCharSource source) {
+    if (FUnicodeSkipLeft > 0) {
+        --FUnicodeSkipLeft;
+        return rtf_ec_OK;
+    }
+    return DeliverChar(code, source);
+}
+
+TRVRTFErrorCode TRVRTFReader::DeliverChar(int code, TCharSource source) {
+    switch (FState.Destination) {
+        case rdsNorm:
+            if (code == '\n') Break(rtf_ts_NewPara);
+            else if (code == '\r') Break(rtf_ts_NewLine);
+            else if (code != 0) AddTo(FText, code, source, CurrentCodePage());
+            break;
+        case rdsFontTable:
+            if (code == ';') CompleteFontName();
+            else if (FFontNameOpen) AddTo(FDestText, code, source, RtfCodePage::CodePageOfCharset(FFonts.back().Charset, FCodePage));
+            break;
+        case rdsColorTable:
+            if (code == ';') FColors.push_back(clWindowText);
+            break;
+        case rdsStyleSheetEntry:
+            if (code != ';') AddTo(FDestText, code, source, CurrentCodePage());
+            break;
+        case rdsPicture: return AddPictureDigit(code);
+        case rdsFldInst: AddTo(FFieldInst, code, source, CurrentCodePage()); break;
+        case rdsSkip:
+        case rdsStyleSheet:
+        case rdsField: break;
+    }
+    return rtf_ec_OK;
+}
+
+void TRVRTFReader::AddTo(TRVRTFTextBuffer& buffer, int code, TCharSource source, int codePage) {
+    switch (source) {
+        case csAnsi: buffer.AddAnsi(static_cast<char>(code)); break;
+        case csCodePage: buffer.AddCodePageByte(static_cast<char>(code), codePage); break;
+        case csUnicode: buffer.AddUnicode(static_cast<char16_t>(code)); break;
+    }
+}
+
+// "u": a UTF-16 unit (negative values stand for the upper half), followed by fallback
+// characters for readers without Unicode. Without a Unicode listener the keyword is ignored
+// and the fallback stays.
+void TRVRTFReader::DeliverUnicode(int value) {
+    if (!OnNewUnicodeText) return;
+    FUnicodeSkipLeft = FState.UnicodeSkip;
+    if (value < 0) value += 0x10000;
+    if (value < 0) return;
+    if (value <= 0xFFFF) {
+        DeliverChar(value, csUnicode);
+    } else if (value <= 0x10FFFF) {  // some writers put a whole code point in one keyword
+        value -= 0x10000;
+        DeliverChar(0xD800 + (value >> 10), csUnicode);
+        DeliverChar(0xDC00 + (value & 0x3FF), csUnicode);
+    }
+}
+
+TRVRTFErrorCode TRVRTFReader::AddPictureDigit(int code) {
+    if (code == ' ' || code == '\t') return rtf_ec_OK;
+    const int digit = HexDigitValue(code);
+    if (digit < 0) return rtf_ec_InvalidPicture;
+    FPictNibble = FPictNibble * 16 + digit;
+    if (++FPictDigits == 2) {
+        if (FPicture) FPicture->Data.push_back(static_cast<char>(FPictNibble));
+        FPictNibble = FPictDigits = 0;
+    }
+    return rtf_ec_OK;
+}
+
+int TRVRTFReader::CurrentCodePage() const {
+    const int index = FState.CharProps.FontIndex;
+    if (index >= 0 && index < static_cast<int>(FFonts.size()))
+        return RtfCodePage::CodePageOfCharset(FFonts[static_cast<size_t>(index)].Charset, FCodePage);
+    return FCodePage;
+}
+
+// ---------------------------------------------------------------------------------------
+// Runs and events.
+
+// A paragraph end (next 2), a line end (next 1) or a plain flush (next 0). Pending text is
+// reported with the current position. Without pending text a plain flush does nothing, and a
+// break reports an empty run only when it follows another break (an empty paragraph).
+void TRVRTFReader::Break(TRVRTFPosition next) {
+    if (!FText.Empty()) {
+        ReportRun();
+        FPosition = next;
+        return;
+    }
+    if (next == rtf_ts_ContinuePara) return;
+    if (FPosition != rtf_ts_ContinuePara) ReportRun();
+    FPosition = next;
+}
+
+void TRVRTFReader::ReportRun() {
+    SyncTableLevel();
+    if (OnNewUnicodeText) {
+        const std::u16string text = FText.TakeWide();
+        OnNewUnicodeText(*this, text, FPosition);
+    } else if (OnNewText) {
+        const std::string text = FText.TakeAnsi();
+        OnNewText(*this, text, FPosition);
+    } else {
+        FText.Reset(false);
+    }
+}
+
+void TRVRTFReader::SyncTableLevel() {
+    const TRVRTFParaProperties& pp = FState.ParaProps;
+    const int wanted = pp.InTable ? std::max(1, pp.NestingLevel) : 0;
+    while (FTableLevel < wanted) {
+        ++FTableLevel;
+        FireTable(rvf_tbl_TableStart);
+    }
+    while (FTableLevel > wanted) {
+        --FTableLevel;
+        FireTable(rvf_tbl_TableEnd);
+    }
+}
+
+void TRVRTFReader::FireTable(TRVRTFTableEventKind kind) {
+    if (OnTable) OnTable(*this, kind);
+}
+
+void TRVRTFReader::ReportPicture(const TRVRTFPicture* picture, TRVGraphic& graphic) {
+    OnNewPicture(*this, picture, graphic, FPosition);
+    FPosition = rtf_ts_ContinuePara;
+}
+
+void TRVRTFReader::EndPicture() {
+    Flush();
+    const std::unique_ptr<TRVRTFPicture> picture = std::move(FPicture);
+    if (!picture || FState.FieldHasPicture) return;
+    const std::unique_ptr<TRVGraphic> graphic = RtfPictures::MakeGraphic(*picture);
+    if (graphic) ReportPicture(picture.get(), *graphic);
+}
+
+// "INCLUDEPICTURE "file" ...": the named picture is reported in place of the field's result,
+// whose own copy of the picture is then left out.
+void TRVRTFReader::EndFieldInstruction(TRVRTFReaderState& fieldState) {
+    const std::string instruction = Strings::Trim(FFieldInst.TakeAnsi());
+    if (!OnNewPicture || instruction.compare(0, 14, "INCLUDEPICTURE") != 0) return;
+    const size_t open = instruction.find('"');
+    const size_t close = open == std::string::npos ? open : instruction.find('"', open + 1);
+    if (close == std::string::npos) return;
+    const std::string fileName = Strings::ReplaceAll(instruction.substr(open + 1, close - open - 1), "\\\\", "\\");
+    const std::unique_ptr<TRVGraphic> graphic = LoadIncludedPicture(fileName);
+    if (!graphic) return;
+    ReportPicture(nullptr, *graphic);
+    fieldState.FieldHasPicture = true;
+}
+
+// ---------------------------------------------------------------------------------------
+// Font, colour and style tables.
+
+void TRVRTFReader::StartFont(int number) {
+    CompleteFontName();
+    TRVRTFFont font;
+    font.Number = number;
+    FFonts.push_back(font);
+    FFontNameOpen = true;
+    FDestText.Reset(false);
+}
+
+// A font's name ends at its ";", or at the next font or the table's end when the ";" is missing.
+void TRVRTFReader::CompleteFontName() {
+    if (!FFontNameOpen) return;
+    FFontNameOpen = false;
+    FFonts.back().Name = FDestText.TakeAnsi();
+}
+
+int TRVRTFReader::FontIndexOf(int number) const {
+    for (size_t i = 0; i < FFonts.size(); ++i)
+        if (FFonts[i].Number == number) return static_cast<int>(i);
+    return FState.DefFont;
+}
+
+TColor TRVRTFReader::ColorAt(int index, TColor fallback) const {
+    return index >= 0 && static_cast<size_t>(index) < FColors.size() ? FColors[static_cast<size_t>(index)] : fallback;
+}
+
+void TRVRTFReader::CompleteStyleEntry() {
+    FStyleEntry.Name = FDestText.TakeAnsi();
+    FStyleEntry.CharProps = FState.CharProps;
+    FStyleEntry.ParaProps = FState.ParaProps;
+    FStyles.push_back(FStyleEntry);
+}
