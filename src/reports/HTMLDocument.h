@@ -1,0 +1,32 @@
+#pragma once
+// A note's HTML file as the report generator reads it: its title, its location and the child
+// elements of its body, each serialised as its outer HTML. The generator sees only these two
+// interfaces; the parser behind them is the loader's business.
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+
+class THTMLDocument {
+public:
+    virtual ~THTMLDocument() = default;
+    // The document's title as a browser gives it (white space collapsed), ANSI code page.
+    virtual std::string Title() const = 0;
+    // The document's address: the file's URL.
+    virtual std::string Location() const = 0;
+    // The number of child elements of the body (text and comments directly in the body are
+    // not elements and are not counted).
+    virtual std::size_t ChildCount() const = 0;
+    // The outer HTML of one child element of the body, ANSI code page.
+    virtual std::string ChildOuterHTML(std::size_t index) const = 0;
+};
+
+class TDocumentLoader {
+public:
+    virtual ~TDocumentLoader() = default;
+    // Loads a local HTML file without running scripts, loading plug-ins or fetching anything.
+    // While the document loads, aborted is asked now and then (it may be empty); when it says
+    // true the wait ends at once. Null when the file could not be loaded or the wait was
+    // aborted.
+    virtual std::unique_ptr<THTMLDocument> Load(const std::string& fileName, const std::function<bool()>& aborted) = 0;
+};
