@@ -9,6 +9,7 @@ using TArgs = std::vector<std::string>;
 int CmdList(const TArgs& args);
 int CmdImportFavorites(const TArgs& args);
 int CmdMail(const TArgs& args);
+int CmdRtf(const TArgs& args);
 
 // Prints the usage text to standard error and returns 2.
 int Usage();

@@ -21,6 +21,7 @@ const TCommand Commands[] = {
     {"list", "list [NODEPATH]            the folders and notes of the store root or of a folder", CmdList},
     {"import-favorites", "import-favorites           import $HOME/Favorites into the store", CmdImportFavorites},
     {"mail", "mail FILE                  the header fields and body of a raw e-mail message", CmdMail},
+    {"rtf", "rtf FILE [--pictures DIR]  the note HTML of an RTF document; pictures go to DIR", CmdRtf},
 };
 
 }  // namespace
