@@ -1,0 +1,225 @@
+// The report run against a temporary store: which notes go in, the template it picks, the
+// progress window it drives, cancelling, and the file it leaves in the temporary folder.
+#include "TestEnvironment.h"
+#include "platform/DateTime.h"
+#include "platform/FileSystem.h"
+#include "platform/Folders.h"
+#include "platform/Strings.h"
+#include "reports/ReportRun.h"
+#include "settings/Options.h"
+#include "store/ReportUtils.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace {
+
+using TLines = std::vector<std::string>;
+
+struct TProgressLog {
+    TLines Calls;
+    int Max = -1, Steps = 0, Asked = 0;
+    int CancelAtStep = -1;  // Cancelled answers true once the bar has advanced this far
+    bool Finished = false, Destroyed = false;
+};
+
+class TScriptedProgress : public TReportProgress {
+public:
+    explicit TScriptedProgress(TProgressLog& log) : FLog(log) {}
+    ~TScriptedProgress() override { FLog.Destroyed = true; }
+    void Show(const std::string& caption, const std::string& text) override { FLog.Calls.push_back(caption + "|" + text); }
+    void SetText(const std::string& text) override { FLog.Calls.push_back(text); }
+    void SetMax(int max) override { FLog.Max = max; }
+    void StepIt() override { ++FLog.Steps; }
+    void Finish() override { FLog.Finished = true; }
+    bool Cancelled() override {
+        ++FLog.Asked;
+        return FLog.CancelAtStep >= 0 && FLog.Steps >= FLog.CancelAtStep;
+    }
+
+private:
+    TProgressLog& FLog;
+};
+
+class TRecordingBrowser : public TReportBrowser {
+public:
+    void Navigate(const std::string& fileName, bool newWindow) override { Visits.push_back({fileName, newWindow}); }
+    std::vector<std::pair<std::string, bool>> Visits;
+};
+
+const TLines TestTemplate = {
+    "<!--HEADER_BEGIN-->", "<h1>#HEADER_TITLE# #HEADER_DATE#</h1>", "<!--HEADER_END-->",
+    "<!--TOCBEGIN-->", "<ul>", "<!--TOCITEMBEGIN-->", "<li>#TOCITEM_URL# #TOCITEM_TITLE#</li>", "<!--TOCITEMEND-->", "</ul>", "<!--TOCEND-->",
+    "<!--NOTE_BEGIN-->", "<h2>#NOTE_TITLE#</h2>#NOTE_TEXT#|#NOTE_DATE# #NOTE_TIME#|#NOTE_COMMENTS#|#NOTE_REFERRERURL#", "<!--NOTE_END-->",
+    "<!--REFLIST_BEGIN-->", "<ol>", "<!--REFLISTITEM_BEGIN-->", "<li>#REFERRER_URL#</li>", "<!--REFLISTITEM_END-->", "</ol>", "<!--REFLIST_END-->",
+    "<!--FOOTER_BEGIN-->", "<p>end</p>", "<!--FOOTER_END-->",
+};
+
+class MakeReport : public testing::Test {
+protected:
+    void SetUp() override {
+        Options = std::make_unique<TOptions>();
+        Options->FolderToStore = Store = TestEnv::MakeTempDir("store");
+        Options->AppPath = TestEnv::MakeTempDir("app");
+        Options->SimpleReportDefTemplate = "Simple";
+        WriteTemplate("Simple", TestTemplate);
+        FileSystem::RemoveTree(ReportRun::ReportFileName());
+    }
+    void TearDown() override { Options.reset(); }
+
+    void WriteTemplate(const std::string& name, const TLines& lines) {
+        TestEnv::WriteFile(Options->AppPath + "Templates/" + name + ".html", Strings::JoinLines(lines));
+    }
+    // A note with its info block.
+    std::string Note(const std::string& path, const std::string& html, const std::string& url = "",
+                     const std::string& comments = "") {
+        const std::string file = Store + path + ".html";
+        TestEnv::WriteFile(file, html);
+        EXPECT_TRUE(ReportUtils::SaveNodeToXML(file, "ignored", "Page", url, Created, comments));
+        return file;
+    }
+    std::string Run(const std::string& folderPath, bool open = false, TReportBrowser* browser = nullptr) {
+        std::string reportFile = "stale";
+        ReportRun::MakeReport(u"shown name", std::u16string(folderPath.begin(), folderPath.end()), open, reportFile,
+                              std::make_unique<TScriptedProgress>(Progress), browser);
+        return reportFile;
+    }
+    static TLines ReportLines(const std::string& file) { return Strings::SplitLines(TestEnv::ReadFile(file)); }
+
+    std::string Store;
+    TProgressLog Progress;
+    const TDateTime Created = DateTimeUtils::EncodeDateTime({2026, 7, 12, 14, 3, 59, 0});
+};
+
+TEST_F(MakeReport, MakesTheReportOfAFoldersOwnNotes) {
+    Note("Trips/Italy/Rome", "<p>Colosseum</p>", "http://www.rome.it/sights", "see it");
+    Note("Trips/Italy/Milan", "<html><body><div>Duomo</div></body></html>", "http://milan.it/");
+    Note("Trips/Italy/Lakes/Como", "<p>not in the report: a sub-folder's note</p>");
+    TestEnv::WriteFile(Store + "Trips/Italy/readme.txt", "not a note");
+    FileSystem::TSearchRec folder;
+    ASSERT_TRUE(FileSystem::GetSearchRec(Store + "Trips/Italy", folder));
+
+    const std::string reportFile = Run("Trips/Italy");
+    ASSERT_EQ(reportFile, Folders::TempFolder() + "/tmprep.html");
+    const std::string bytes = TestEnv::ReadFile(reportFile);
+    EXPECT_EQ(bytes.find('\n'), bytes.find("\r\n") + 1) << "lines end in CR LF";
+    const TLines report = ReportLines(reportFile);
+    ASSERT_EQ(report.size(), 18u);
+    EXPECT_EQ(report[0], "<h1>Italy " + DateTimeUtils::FormatShortDate(folder.Time) + "</h1>") << "the folder's own name and date";
+    EXPECT_EQ(report.back(), "<p>end</p>") << "the footer comes last";
+    const std::string when = DateTimeUtils::FormatShortDate(Created) + " " + DateTimeUtils::FormatLongTime(Created);
+    const bool romeFirst = report[7].find("Rome") != std::string::npos;
+    const std::string rome = "<h2>Rome</h2><p>Colosseum</p><A NAME=" + std::string(romeFirst ? "1000" : "1001") +
+                             "></A>|" + when + "|see it|http://www.rome.it/sights";
+    EXPECT_EQ(report[romeFirst ? 7 : 9], rome);
+    EXPECT_EQ(report[romeFirst ? 9 : 7].substr(0, 40), "<h2>Milan</h2><div>Duomo</div><A NAME=10");
+    EXPECT_EQ(std::count(report.begin(), report.end(), "<li>http://milan.it/</li>"), 1);
+
+    EXPECT_EQ(Progress.Calls, (TLines{"Generating report...|Generating report... \nPlease, wait...."}));
+    EXPECT_EQ(Progress.Max, 3) << "two notes plus the writing";
+    EXPECT_EQ(Progress.Steps, 3);
+    EXPECT_TRUE(Progress.Finished);
+    EXPECT_TRUE(Progress.Destroyed);
+    std::vector<FileSystem::TSearchRec> left;
+    ASSERT_TRUE(FileSystem::ListFolder(Folders::TempFolder() + "/", "*", FileSystem::faAnyFile, left));
+    EXPECT_EQ(left.size(), 1u) << "the report was written through a temporary file that is gone";
+}
+
+TEST_F(MakeReport, ANoteWithoutAnInfoBlockGetsOneAndIsReported) {
+    const std::string file = Store + "F/plain.html";
+    TestEnv::WriteFile(file, "<p>plain</p>\r\n");
+    const std::string reportFile = Run("F");
+    ASSERT_NE(reportFile, "");
+    EXPECT_EQ(TestEnv::ReadFile(file).rfind(ReportUtils::NoteWarningLine, 0), 0u);
+    const TLines report = ReportLines(reportFile);
+    ASSERT_EQ(report.size(), 8u) << "no reference list: the default block has no source address";
+    EXPECT_EQ(report[5].substr(0, 43), "<h2>plain</h2><p>plain</p><A NAME=1000></A>");
+}
+
+TEST_F(MakeReport, FolderWithoutNotesGivesHeaderAndFooterOnly) {
+    FileSystem::ForceDirectories(Store + "Empty");
+    const std::string reportFile = Run("Empty");
+    ASSERT_NE(reportFile, "");
+    const TLines report = ReportLines(reportFile);
+    ASSERT_EQ(report.size(), 2u);
+    EXPECT_EQ(report[1], "<p>end</p>");
+    EXPECT_EQ(Progress.Max, 1);
+    EXPECT_EQ(Progress.Steps, 1);
+}
+
+TEST_F(MakeReport, TemplateChoice) {
+    Note("F/n", "<p>n</p>");
+    Options->SimpleReportDefTemplate = "Fancy";
+    EXPECT_EQ(ReportLines(Run("F"))[0].substr(0, 4), "<h1>") << "a missing named template falls back to Simple";
+    WriteTemplate("Fancy", {"<!--HEADER_BEGIN-->", "fancy #HEADER_TITLE#", "<!--HEADER_END-->"});
+    EXPECT_EQ(ReportLines(Run("F")), (TLines{"fancy F", "", ""})) << "the empty contents entry and the empty note";
+    FileSystem::RemoveTree(Options->AppPath + "Templates");
+    FileSystem::RemoveTree(ReportRun::ReportFileName());
+    EXPECT_EQ(Run("F"), "") << "no template at all: no report";
+    EXPECT_FALSE(FileSystem::PathExists(ReportRun::ReportFileName()));
+    EXPECT_TRUE(Progress.Destroyed);
+}
+
+TEST_F(MakeReport, NoReportForWhatIsNotAFolder) {
+    Note("F/n", "<p>n</p>");
+    for (const char* path : {"Missing", "F/n.html"}) {
+        EXPECT_EQ(Run(path), "") << path;
+        EXPECT_FALSE(FileSystem::PathExists(ReportRun::ReportFileName())) << path;
+    }
+}
+
+TEST_F(MakeReport, CancelMakesNoReportAndKeepsThePreviousOne) {
+    for (const char* name : {"a", "b", "c"}) Note(std::string("F/") + name, "<p>x</p>");
+    const std::string first = Run("F");
+    ASSERT_NE(first, "");
+    const std::string before = TestEnv::ReadFile(first);
+    Note("F/d", "<p>new</p>");
+    for (int step : {0, 1, 3}) {
+        Progress = {};
+        Progress.CancelAtStep = step;
+        EXPECT_EQ(Run("F"), "") << step;
+        EXPECT_EQ(Progress.Steps, step);
+        EXPECT_TRUE(Progress.Destroyed);
+        EXPECT_EQ(TestEnv::ReadFile(first), before);
+    }
+}
+
+TEST_F(MakeReport, ANoteThatCannotBeReadIsLeftOutAndTheRestReported) {
+    for (const char* name : {"a", "b", "c"}) Note(std::string("F/") + name, std::string("<p>") + name + "</p>");
+    ASSERT_EQ(::mkfifo((Store + "F/pipe.html").c_str(), 0644), 0);
+    const TLines report = ReportLines(Run("F"));
+    for (const char* name : {"<h2>a</h2>", "<h2>b</h2>", "<h2>c</h2>"})
+        EXPECT_EQ(std::count_if(report.begin(), report.end(), [&](const std::string& l) { return l.rfind(name, 0) == 0; }), 1) << name;
+    EXPECT_EQ(Progress.Steps, 5) << "four entries, one of them skipped, and the writing";
+}
+
+TEST_F(MakeReport, OpensTheReportInTheBrowser) {
+    Note("F/n", "<p>n</p>");
+    TRecordingBrowser browser;
+    EXPECT_NE(Run("F", false, &browser), "");
+    EXPECT_TRUE(browser.Visits.empty());
+    for (bool inPlace : {false, true}) {
+        Options->ShowSnippetInBrowserWindow = inPlace;
+        const std::string reportFile = Run("F", true, &browser);
+        ASSERT_FALSE(browser.Visits.empty());
+        EXPECT_EQ(browser.Visits.back(), std::make_pair(reportFile, !inPlace));
+    }
+}
+
+TEST_F(MakeReport, TheShippedTemplateGivesACompletePage) {
+    ASSERT_TRUE(Folders::InstallShippedFiles());
+    Options->AppPath = Folders::ProgramDataFolder();
+    Note("F/First", "<p>first</p>", "http://www.example.com/a", "a comment");
+    Note("F/Second", "<p>second</p>");
+    const std::string report = TestEnv::ReadFile(Run("F"));
+    EXPECT_EQ(report.rfind("<!DOCTYPE html>\r\n", 0), 0u);
+    EXPECT_EQ(report.substr(report.size() - 9), "</html>\r\n");
+    EXPECT_NE(report.find("<p>first</p><A NAME="), std::string::npos);
+    EXPECT_NE(report.find("<a href=\"http://www.example.com/a\">example.com</a>"), std::string::npos);
+    for (const char* leftover : {"<!--HEADER", "<!--NOTE", "<!--TOC", "<!--REF", "<!--FOOTER", "#HEADER_", "#NOTE_",
+                                 "#TOCITEM_", "#REFERRER_", "Quillbox report template"})
+        EXPECT_EQ(report.find(leftover), std::string::npos) << leftover;
+}
+
+}  // namespace
