@@ -10,6 +10,7 @@ int CmdList(const TArgs& args);
 int CmdImportFavorites(const TArgs& args);
 int CmdMail(const TArgs& args);
 int CmdRtf(const TArgs& args);
+int CmdReport(const TArgs& args);
 
 // Prints the usage text to standard error and returns 2.
 int Usage();

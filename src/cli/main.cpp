@@ -22,6 +22,7 @@ const TCommand Commands[] = {
     {"import-favorites", "import-favorites           import $HOME/Favorites into the store", CmdImportFavorites},
     {"mail", "mail FILE                  the header fields and body of a raw e-mail message", CmdMail},
     {"rtf", "rtf FILE [--pictures DIR]  the note HTML of an RTF document; pictures go to DIR", CmdRtf},
+    {"report", "report NODEPATH            the report of a folder through the settings' template", CmdReport},
 };
 
 }  // namespace
