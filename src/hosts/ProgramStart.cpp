@@ -1,0 +1,89 @@
+#include "hosts/ProgramStart.h"
+
+#include "hosts/ComServer.h"
+#include "hosts/NotesMain.h"
+#include "hosts/SmokeProbe.h"
+#include "hosts/frmBrowser.h"
+#include "pane/Application.h"
+#include "pane/Product.h"
+#include "platform/Folders.h"
+#include "settings/DebugM.h"
+#include "settings/Options.h"
+
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <clocale>
+#include <cstdlib>
+#include <unistd.h>
+
+namespace ProgramStart {
+
+namespace {
+
+const char* const ServerSwitches[] = {"REGSERVER", "UNREGSERVER", "AUTOMATION", "EMBEDDING"};
+
+bool IsServerSwitch(const QString& argument) {
+    for (const char* name : ServerSwitches)
+        if (FindCmdLineSwitch({argument.toStdString()}, name)) return true;
+    return false;
+}
+
+}  // namespace
+
+std::string ChromiumFlags(const std::string& current, bool runningAsRoot) {
+    std::string flags = current;
+    if (!runningAsRoot) return flags;
+    for (const char* flag : {"--no-sandbox", "--disable-gpu"}) {
+        if (flags.find(flag) != std::string::npos) continue;
+        flags += flags.empty() ? flag : std::string(" ") + flag;
+    }
+    return flags;
+}
+
+QString StartAddress(const QStringList& arguments) {
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        if (!arguments[i].startsWith('-') && !IsServerSwitch(arguments[i])) return arguments[i];
+    return {};
+}
+
+int Run(int argc, char** argv) {
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    std::setlocale(LC_ALL, "");
+    const char* flags = std::getenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    ::setenv("QTWEBENGINE_CHROMIUM_FLAGS", ChromiumFlags(flags ? flags : "", ::geteuid() == 0).c_str(), 1);
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    TQuillboxApplication app(argc, argv);
+
+    // Module initialisation.
+    DebugM::Initialize();
+    Folders::InstallShippedFiles();
+    Options = std::make_unique<TOptions>();
+    Options->Load();
+    TComServer server(QCoreApplication::applicationFilePath().toStdString());
+    server.AddFactory(std::make_unique<TNotesMainFactory>());
+
+    // The server start-up: registering or unregistering ends the program here.
+    std::vector<std::string> arguments;
+    for (const QString& a : app.arguments()) arguments.push_back(a.toStdString());
+    int exitCode = 0;
+    const TServerStart start = server.Initialize(arguments, [](const std::string& message) {
+        QMessageBox::critical(nullptr, ProductName, QString::fromStdString(message));
+    }, exitCode);
+
+    if (start == TServerStart::Continue) {
+        QApplication::setApplicationName(ProductName);
+        QGuiApplication::setDesktopFileName("quillbox");
+        TfrmBrowser window(StartAddress(app.arguments()));
+        SmokeProbe::Attach(window, sinceStart);
+        window.show();
+        exitCode = app.exec();
+    }
+
+    Options->Save();
+    Options.reset();
+    DebugM::Finalize();
+    return exitCode;
+}
+
+}  // namespace ProgramStart
