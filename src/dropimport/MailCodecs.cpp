@@ -130,23 +130,33 @@ std::string EncodeQuotedPrintable(std::string_view bytes) {
 }
 
 void DecodeBase64Line(std::string_view line, std::string& out) {
-    unsigned char last[4] = {0, 0, 0, 0};
+    const size_t start = out.size();
+    out.resize(start + (line.size() + 3) / 4 * 3);
+    unsigned char* dst = reinterpret_cast<unsigned char*>(out.data() + start);
+    const unsigned char* src = reinterpret_cast<const unsigned char*>(line.data());
     const size_t n = line.size();
+    unsigned char last[4] = {0, 0, 0, 0};
     for (size_t i = 0; i < n; i += 4) {
         const size_t count = n - i < 4 ? n - i : 4;
-        unsigned char v[4] = {0, 0, 0, 0};
-        bool pad[4] = {false, false, false, false};
-        for (size_t k = 0; k < count; ++k) {
-            const unsigned char s = Base64Table[static_cast<unsigned char>(line[i + k])];
-            if (s == B64Pad) {
-                pad[k] = true;
-            } else {
-                if (s != B64Other) last[k] = s;
-                v[k] = last[k];
+        if (count == 4) {  // the common case: four symbols
+            const unsigned char a = Base64Table[src[i]], b = Base64Table[src[i + 1]], c = Base64Table[src[i + 2]],
+                                d = Base64Table[src[i + 3]];
+            if ((a | b | c | d) < 64) {
+                last[0] = a, last[1] = b, last[2] = c, last[3] = d;
+                *dst++ = static_cast<unsigned char>(a << 2 | b >> 4);
+                *dst++ = static_cast<unsigned char>((b & 15) << 4 | c >> 2);
+                *dst++ = static_cast<unsigned char>((c & 3) << 6 | d);
+                continue;
             }
         }
-        // An unfinished last group is read as if padded.
-        for (size_t k = count; k < 4; ++k) pad[k] = true;
+        unsigned char v[4] = {0, 0, 0, 0};
+        bool pad[4] = {true, true, true, true};  // an unfinished last group reads as padded
+        for (size_t k = 0; k < count; ++k) {
+            const unsigned char symbol = Base64Table[src[i + k]];
+            pad[k] = symbol == B64Pad;
+            if (symbol < 64) last[k] = symbol;
+            if (!pad[k]) v[k] = last[k];
+        }
         size_t bytes = 3;
         if (pad[0] || count == 1)
             bytes = 0;
@@ -157,8 +167,9 @@ void DecodeBase64Line(std::string_view line, std::string& out) {
         const unsigned char b[3] = {static_cast<unsigned char>(v[0] << 2 | v[1] >> 4),
                                     static_cast<unsigned char>((v[1] & 15) << 4 | v[2] >> 2),
                                     static_cast<unsigned char>((v[2] & 3) << 6 | v[3])};
-        out.append(reinterpret_cast<const char*>(b), bytes);
+        for (size_t k = 0; k < bytes; ++k) *dst++ = b[k];
     }
+    out.resize(static_cast<size_t>(reinterpret_cast<char*>(dst) - out.data()));
 }
 
 std::string DecodeBase64Body(std::string_view body) {

@@ -2,6 +2,7 @@
 // The transfer codecs of mail messages: quoted-printable, base64 and uucode, in the exact forms
 // the message parser and the header decoder use, plus the line helpers they share. All text is
 // 8-bit; nothing here converts between character sets.
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,15 +16,26 @@ std::string_view TrimBlanks(std::string_view text);
 // a final line end adds no line.
 template <class LineFn>
 void ForEachLine(std::string_view text, LineFn&& lineFn) {
-    size_t start = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c != '\r' && c != '\n') continue;
-        lineFn(text.substr(start, i - start));
-        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        start = i + 1;
+    const char* data = text.data();
+    const size_t size = text.size();
+    size_t start = 0, lf = 0;
+    bool lfKnown = false;  // lf holds the first LF at or after start (or size)
+    while (start < size) {
+        if (!lfKnown || lf < start) {
+            const void* hit = std::memchr(data + start, '\n', size - start);
+            lf = hit ? static_cast<size_t>(static_cast<const char*>(hit) - data) : size;
+            lfKnown = true;
+        }
+        const void* cr = std::memchr(data + start, '\r', lf - start);
+        if (cr) {
+            const size_t at = static_cast<size_t>(static_cast<const char*>(cr) - data);
+            lineFn(text.substr(start, at - start));
+            start = at + 1 + (at + 1 == lf ? 1 : 0);
+        } else {
+            lineFn(text.substr(start, lf - start));
+            start = lf + 1;
+        }
     }
-    if (start < text.size()) lineFn(text.substr(start));
 }
 
 // Decoded bytes as a list of lines: read up to the first NUL, split at CR LF, CR or LF.

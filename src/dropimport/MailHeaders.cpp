@@ -14,7 +14,6 @@ namespace {
 
 char AsciiUpperChar(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
 char AsciiLowerChar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsQuote(char c) { return c == '"' || c == '\''; }
 
@@ -117,12 +116,22 @@ std::string CanonicalHeaderLine(std::string_view line) {
     // The value: blank runs outside double quotes become one blank, quoted text is kept as it
     // stands, and the ends are trimmed.
     const size_t valueAt = out.size();
-    bool quoted = false;
-    for (size_t i = valueStart; i < line.size(); ++i) {
+    size_t i = valueStart;
+    while (i < line.size()) {
         const char c = line[i];
-        if (c == '"') quoted = !quoted;
-        if (c == ' ' && !quoted && (out.size() == valueAt || out.back() == ' ')) continue;
-        out += c;
+        if (c == '"') {
+            const size_t close = line.find('"', i + 1);
+            const size_t end = close == std::string_view::npos ? line.size() : close + 1;
+            out.append(line, i, end - i);
+            i = end;
+        } else if (c == ' ') {
+            if (out.size() > valueAt && out.back() != ' ') out += ' ';
+            ++i;
+        } else {
+            const size_t end = std::min(line.find_first_of(" \"", i), line.size());
+            out.append(line, i, end - i);
+            i = end;
+        }
     }
     while (out.size() > valueAt && out.back() == ' ') out.pop_back();
     return out;

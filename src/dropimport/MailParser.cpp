@@ -12,7 +12,9 @@
 //
 // Nesting is bounded: a multipart entity MaxNesting or more levels below the part being parsed
 // is read as a single part with a raw body. No mail program nests that deep; the bound keeps
-// the boundary test of each line short whatever the input.
+// the boundary test of each line short whatever the input. A source that would make more than
+// MaxParts parts or MaxHeaderLines header lines (a few bytes of input each, but a few hundred
+// bytes of memory) fails like a malformed one, so a hostile message cannot exhaust memory.
 #include "dropimport/MailCodecs.h"
 #include "dropimport/MailHeaders.h"
 #include "dropimport/MailMessage.h"
@@ -22,11 +24,14 @@
 
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <random>
 
 namespace {
 
 constexpr size_t MaxNesting = 100;
+constexpr size_t MaxParts = 100000;
+constexpr size_t MaxHeaderLines = 1000000;
 
 bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
@@ -63,9 +68,10 @@ private:
         UuSkip,    // between uuencoded blocks
     };
     struct TFrame {
+        TFrame(TMailPart* part, TState state, size_t bodyStart) : Part(part), State(state), BodyStart(bodyStart) {}
         TMailPart* Part;
         TState State;
-        size_t BodyStart = 0;
+        size_t BodyStart;
         std::string Boundary;  // the multipart's boundary, or the one made for uuencoded files
         bool Indexed = false;  // its boundary lines separate parts
         std::vector<std::string> RawHeaders;
@@ -85,17 +91,21 @@ private:
     void ConvertToMixed(TFrame& frame, size_t beginLine);
     void StartBlock(TFrame& frame, std::string_view beginLine);
     void FinishBlock(TFrame& frame);
+    const std::string& MimeType(const std::string& fileName);
 
     TMailMessage2000* FMessage;
     std::string_view FText;
     bool FReport;
     std::vector<TFrame> FFrames;
     std::vector<size_t> FIndexed;  // levels of the frames whose boundaries are looked for, ascending
+    size_t FPartCount = 0;
+    size_t FHeaderLineCount = 0;
+    std::map<std::string, std::string> FMimeTypes;  // by extension, looked up once per parse
 };
 
 TSourceParser::TSourceParser(TMailPart& root, std::string_view text, bool headersExpected)
     : FMessage(root.Message), FText(text), FReport(&root == root.Message && root.Message->OnProgress) {
-    FFrames.push_back({&root, TState::Headers});
+    FFrames.emplace_back(&root, TState::Headers, 0);
     if (!headersExpected) ChooseMode(FFrames.back());
 }
 
@@ -184,7 +194,7 @@ void TSourceParser::BoundaryLine(size_t level, std::string_view line, size_t sta
         return;
     }
     TMailPart* part = NewSubPart(frame);
-    FFrames.push_back({part, TState::Headers, next});
+    FFrames.emplace_back(part, TState::Headers, next);
 }
 
 void TSourceParser::HeaderLine(TFrame& frame, std::string_view line, size_t next) {
@@ -195,16 +205,15 @@ void TSourceParser::HeaderLine(TFrame& frame, std::string_view line, size_t next
         previous += ' ';
         previous.append(line.substr(1));
     } else {
+        if (++FHeaderLineCount > MaxHeaderLines) throw Exception("The message has too many header lines");
         frame.RawHeaders.emplace_back(line);
     }
 }
 
 void TSourceParser::EndHeaders(TFrame& frame, size_t bodyStart) {
-    std::vector<std::string> lines;
-    lines.reserve(frame.RawHeaders.size());
-    for (const std::string& raw : frame.RawHeaders) lines.push_back(MailHeaders::CanonicalHeaderLine(raw));
+    for (std::string& line : frame.RawHeaders) line = MailHeaders::CanonicalHeaderLine(line);
+    frame.Part->HeaderLines.Assign(std::move(frame.RawHeaders));
     frame.RawHeaders.clear();
-    frame.Part->HeaderLines.Assign(std::move(lines));
     frame.BodyStart = bodyStart;
     ChooseMode(frame);
 }
@@ -248,6 +257,7 @@ void TSourceParser::CloseTop(size_t textEnd) {
 }
 
 TMailPart* TSourceParser::NewSubPart(TFrame& frame) {
+    if (++FPartCount > MaxParts) throw Exception("The message has too many parts");
     auto* part = new TMailPart(FMessage);
     part->ParentPart = frame.Part;
     part->EnclosingBoundary = frame.Boundary;
@@ -270,8 +280,7 @@ void TSourceParser::ConvertToMixed(TFrame& frame, size_t beginLine) {
 void TSourceParser::StartBlock(TFrame& frame, std::string_view beginLine) {
     const std::string fileName(MailCodecs::TrimBlanks(beginLine.size() > 10 ? beginLine.substr(10) : std::string_view()));
     TMailPart* block = NewSubPart(frame);
-    block->HeaderLines.Add("Content-Type: " + MimeTypes::MimeTypeForExtension(std::string(FileExtension(fileName))) +
-                           "; name=\"" + fileName + "\"");
+    block->HeaderLines.Add("Content-Type: " + MimeType(fileName) + "; name=\"" + fileName + "\"");
     block->HeaderLines.Add("Content-Transfer-Encoding: base64");
     block->HeaderLines.Add("Content-Disposition: attachment; filename=\"" + fileName + "\"");
     frame.Block = block;
@@ -283,6 +292,13 @@ void TSourceParser::FinishBlock(TFrame& frame) {
     frame.Block->BodyDecoded = true;
     frame.Block = nullptr;
     frame.State = TState::UuSkip;
+}
+
+const std::string& TSourceParser::MimeType(const std::string& fileName) {
+    const std::string extension(FileExtension(fileName));
+    auto found = FMimeTypes.find(extension);
+    if (found == FMimeTypes.end()) found = FMimeTypes.emplace(extension, MimeTypes::MimeTypeForExtension(extension)).first;
+    return found->second;
 }
 
 bool Inside(std::string_view text, const std::string& buffer) {

@@ -291,6 +291,21 @@ TEST(MailParse, DeepNestingIsBoundedAndNeverOverflows) {
     EXPECT_EQ(deep.Msg.Attachments[0], bottom);
 }
 
+TEST(MailParse, AbsurdPartCountsFailCleanly) {
+    const auto parts = [](int count) {
+        std::string source = "Content-Type: multipart/mixed; boundary=b\r\n\r\n";
+        for (int i = 0; i < count; ++i) source += "--b\r\n";
+        return source;
+    };
+    TMailMessage2000 msg;
+    msg.LoadFromSource(parts(100000));
+    EXPECT_EQ(msg.SubParts.Count(), 100000);
+    EXPECT_THROW(msg.LoadFromSource(parts(100001)), Exception);
+    std::string headers;
+    for (int i = 0; i < 1000001; ++i) headers += "X\r\n";
+    EXPECT_THROW(msg.LoadFromSource(headers), Exception);
+}
+
 TEST(MailParse, TransferEncodingNamesAreExactLowerCase) {
     for (const auto& [encoding, expected] : std::vector<std::pair<std::string, std::string>>{
              {"base64", "<p>x</p>"}, {"Base64", "PHA+eDwvcD4="}, {"quoted-printable", "a=b"}, {"7bit", "a=b"}, {"8bit", "a=3Db"}}) {
