@@ -13,8 +13,7 @@
 #include <QVBoxLayout>
 
 void TPlumetsAddFolderDlg::SetStoreRoot(const QString& value) {
-    FStoreRoot = value;
-    if (!FStoreRoot.isEmpty() && !FStoreRoot.endsWith('/')) FStoreRoot += '/';
+    FStoreRoot = StoreRootPath(value);
 }
 
 // The pane hands over the focused node's path, which ends in a note's name when a note is
@@ -83,11 +82,7 @@ TAddFolderForm::TAddFolderForm(TPlumetsAddFolderDlg& dlg, const QString& name, b
     layout->addWidget(FUnder);
     layout->addWidget(beside);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->setObjectName("buttons");
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    AddOkCancelButtons(this, layout);
 }
 
 void TAddFolderForm::accept() {

@@ -105,8 +105,7 @@ bool ChooseAppend(const TAppendInputs& in) {
 TPlumetAddDlg::TPlumetAddDlg(QWidget* owner, TUserPrompt& prompt) : FOwner(owner), FPrompt(prompt) {}
 
 void TPlumetAddDlg::SetStoreRoot(const QString& value) {
-    FStoreRoot = value;
-    if (!FStoreRoot.isEmpty() && !FStoreRoot.endsWith('/')) FStoreRoot += '/';
+    FStoreRoot = StoreRootPath(value);
 }
 
 // The properties command calls this (before it sets Folder and Title): the note named by
@@ -290,11 +289,7 @@ TAddNoteForm::TAddNoteForm(TPlumetAddDlg& dlg, bool append, QWidget* parent) : Q
     layout->addWidget(FNewOnNewSite);
     layout->addWidget(FConfirm);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->setObjectName("buttons");
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    AddOkCancelButtons(this, layout);
     connect(FAppend, &QRadioButton::toggled, this, &TAddNoteForm::ModeChanged);
     FNewName = FName->text();
     FNewFolder = FFolder->currentText();

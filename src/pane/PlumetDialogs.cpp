@@ -9,7 +9,12 @@
 #include "platform/Strings.h"
 #include "store/ReportUtils.h"
 
+#include <QBoxLayout>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <algorithm>
+
+TQtDialogFactory::~TQtDialogFactory() = default;
 
 TUserPrompt& TQtDialogFactory::Prompt() {
     if (FPrompt) return *FPrompt;
@@ -63,3 +68,14 @@ bool ValidateNodePath(const QString& path, QString& error) {
         if (!ValidateFolderName(name, error)) return false;
     return true;
 }
+
+QDialogButtonBox* AddOkCancelButtons(QDialog* dialog, QBoxLayout* layout) {
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+    buttons->setObjectName("buttons");
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    return buttons;
+}
+
+QString StoreRootPath(const QString& root) { return root.isEmpty() || root.endsWith('/') ? root : root + '/'; }

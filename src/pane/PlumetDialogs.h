@@ -4,14 +4,18 @@
 
 #include <QStringList>
 
+class QBoxLayout;
+class QDialog;
+class QDialogButtonBox;
 class QWidget;
-class TUserPrompt;
+#include "store/UserPrompt.h"
 
 class TQtDialogFactory : public TDialogFactory {
 public:
     // The dialogs are owned by owner's window; their complaints go to prompt (nullptr: a
     // message box of the dialog's own).
     explicit TQtDialogFactory(QWidget* owner, TUserPrompt* prompt = nullptr) : FOwner(owner), FPrompt(prompt) {}
+    ~TQtDialogFactory() override;
     std::unique_ptr<IPlumetAddDlg> CreateAddDlg() override;
     std::unique_ptr<IPlumetsAddFolderDlg> CreateAddFolderDlg() override;
     std::unique_ptr<IPlumetsPrefs> CreatePrefs() override;
@@ -34,3 +38,7 @@ bool ValidateFolderName(const QString& name, QString& error);
 // name valid for a file (MakeValidFileName leaves it as it is) and not "." or "..". error
 // gets a sentence for the user otherwise.
 bool ValidateNodePath(const QString& path, QString& error);
+// Adds the OK and Cancel buttons of a dialog form to its layout, wired to accept and reject.
+QDialogButtonBox* AddOkCancelButtons(QDialog* dialog, QBoxLayout* layout);
+// A store root as the dialogs keep it: ending with "/" unless empty.
+QString StoreRootPath(const QString& root);

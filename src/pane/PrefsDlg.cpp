@@ -1,6 +1,7 @@
 #include "pane/PrefsDlg.h"
 
 #include "pane/AddNoteDlg.h"
+#include "pane/PlumetDialogs.h"
 #include "pane/QtStrings.h"
 #include "platform/FileSystem.h"
 #include "settings/Options.h"
@@ -54,11 +55,7 @@ TPrefsForm::TPrefsForm(const TOptions& options, int page, QWidget* parent) : QDi
     FTabs->addTab(ReportsPage(options), "Reports");
     FTabs->addTab(EmailPage(options), "E-mail");
     layout->addWidget(FTabs);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->setObjectName("buttons");
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    AddOkCancelButtons(this, layout);
     FTabs->setCurrentIndex(page >= 0 && page < FTabs->count() ? page : pgGeneral);
     if (page == pgEmail) FFromEmail->setFocus();
 }

@@ -4,10 +4,12 @@
 #include "pane/PlumetDialogs.h"
 #include "pane/Product.h"
 #include "pane/QtStrings.h"
+#include "pane/SplashForm.h"
 #include "platform/FileSystem.h"
 #include "platform/Strings.h"
 #include "settings/Options.h"
 #include "settings/Trap.h"
+#include "reports/ReportRun.h"
 #include "store/ReportUtils.h"
 
 #include <QApplication>
@@ -27,6 +29,18 @@ public:
 };
 
 std::string StoreRoot() { return Options->FolderToStore; }
+
+// The report run shows a finished report in the pane's browser through this.
+class TPaneReportBrowser : public TReportBrowser {
+public:
+    explicit TPaneReportBrowser(TWebBrowser& browser) : FBrowser(browser) {}
+    void Navigate(const std::string& fileName, bool newWindow) override {
+        FBrowser.Navigate(AnsiToQ(fileName), newWindow ? QString("_new") : QString());
+    }
+
+private:
+    TWebBrowser& FBrowser;
+};
 
 }  // namespace
 
@@ -359,4 +373,14 @@ QString TfrmMain::GetDocTitle() {
         TWebDocument* doc = GetDoc();
         return doc ? doc->Title() : QString("Untitled");
     });
+}
+
+// ---- Reports ----
+
+void TfrmMain::MakeReport(const QString& folderTitle, const QString& folderPath, bool open, std::string& reportFile) {
+    reportFile.clear();
+    TWebBrowser* web = GetWebBrowser();
+    std::unique_ptr<TPaneReportBrowser> browser = web ? std::make_unique<TPaneReportBrowser>(*web) : nullptr;
+    ReportRun::MakeReport(QToWide(folderTitle), QToWide(folderPath), open, reportFile, std::make_unique<TSplashForm>(),
+                          browser.get());
 }

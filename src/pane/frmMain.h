@@ -61,6 +61,12 @@ public:
     TWebDocument* GetDoc();
     QString GetDocTitle();
 
+    // ---- Reports ----
+    // Turns the folder's notes into one report file under the progress window TSplashForm;
+    // reportFile gets its name, or "" when no report was made. With open, the report is shown
+    // in the pane's browser (or with the desktop's handler when the pane has none).
+    void MakeReport(const QString& folderTitle, const QString& folderPath, bool open, std::string& reportFile);
+
     // The parts other commands and the tests reach.
     TNotesTreeView* treeNotes() const { return FTree; }
     TNotesTreeModel* Model() const { return FModel; }
