@@ -205,18 +205,22 @@ void TfrmBrowser::CreateLayout() {
     ieLayout->setSpacing(0);
     auto* coolBar = new QWidget(FPnlIE);
     coolBar->setObjectName("CoolBar1");
-    auto* coolLayout = new QHBoxLayout(coolBar);
+    // Two bands, one above the other: the navigation buttons, then the address box.
+    auto* coolLayout = new QVBoxLayout(coolBar);
     coolLayout->setContentsMargins(2, 2, 2, 2);
+    coolLayout->setSpacing(2);
     FToolBar = new QToolBar("Navigation", coolBar);
     FToolBar->setObjectName("tbNavigation");
     FToolBar->setIconSize(QSize(26, 26));
     FToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     coolLayout->addWidget(FToolBar);
+    auto* addressBand = new QHBoxLayout();
     auto* addressLabel = new QLabel("Address", coolBar);
     FAddress = new TIEAddress(coolBar);
     addressLabel->setBuddy(FAddress);
-    coolLayout->addWidget(addressLabel);
-    coolLayout->addWidget(FAddress, 1);
+    addressBand->addWidget(addressLabel);
+    addressBand->addWidget(FAddress, 1);
+    coolLayout->addLayout(addressBand);
     ieLayout->addWidget(coolBar);
 
     FView = new QWebEngineView(FPnlIE);
