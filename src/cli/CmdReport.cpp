@@ -5,24 +5,19 @@
 #include "platform/CodePage.h"
 #include "reports/ReportRun.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <string_view>
+#include <filesystem>
 
 namespace {
 
-// A folder's node path as the report takes it: names joined by "/", a trailing "/" allowed.
-// No empty name, "." or "..", so the run never reads (or writes info blocks into) files
-// outside the store.
-bool StoreFolderPath(std::string text, std::string& folderPath) {
-    if (!text.empty() && text.back() == '/') text.pop_back();
-    for (size_t from = 0; from <= text.size();) {
-        const size_t slash = std::min(text.find('/', from), text.size());
-        const std::string_view name = std::string_view(text).substr(from, slash - from);
-        if (name.empty() || name == "." || name == "..") return false;
-        from = slash + 1;
-    }
-    folderPath = text;
+// A folder's node path as the report takes it: names joined by "/", read without touching the
+// disk. It must name a folder below the store root, never the root itself or anything above
+// it, so the run never reads (or writes info blocks into) files outside the store.
+bool StoreFolderPath(const std::string& text, std::string& folderPath) {
+    const std::filesystem::path path = std::filesystem::path(text).lexically_normal();
+    if (path.empty() || path.is_absolute() || path == "." || *path.begin() == "..") return false;
+    folderPath = path.generic_string();
+    if (folderPath.back() == '/') folderPath.pop_back();
     return true;
 }
 

@@ -151,11 +151,18 @@ std::string TagName(const GumboElement& e) {
     if (e.tag != GUMBO_TAG_UNKNOWN) {
         name = gumbo_normalized_tagname(e.tag);
     } else {
-        // An unknown tag keeps the name it was written with, lower-cased.
+        // An unknown tag keeps the name it was written with, lower-cased. The tag's source
+        // text may begin with markup the tokenizer ignored ("</>"), so the name starts at the
+        // first "<" followed by a letter.
         const std::string_view tag(e.original_tag.data ? e.original_tag.data : "", e.original_tag.length);
-        size_t p = tag.find_first_not_of("</");
-        const size_t end = std::min(tag.size(), tag.find_first_of(" \t\n\f\r/>", p == std::string_view::npos ? tag.size() : p));
-        if (p != std::string_view::npos && p < end) name = Strings::AsciiLower(tag.substr(p, end - p));
+        size_t p = 0;
+        while ((p = tag.find('<', p)) != std::string_view::npos && p + 1 < tag.size() &&
+               !std::isalpha(static_cast<unsigned char>(tag[p + 1])))
+            ++p;
+        if (p != std::string_view::npos && p + 1 < tag.size()) {
+            const size_t end = std::min(tag.size(), tag.find_first_of(std::string_view(" \t\n\f\r/>\0", 8), p + 1));
+            name = Strings::AsciiLower(tag.substr(p + 1, end - p - 1));
+        }
     }
     if (e.tag_namespace == GUMBO_NAMESPACE_SVG && !name.empty()) {
         const GumboStringPiece piece{name.data(), name.size()};

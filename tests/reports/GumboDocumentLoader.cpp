@@ -33,6 +33,7 @@ TEST(GumboDocument, BodyChildElementsAsOuterHTML) {
         {"<p>x</p><script>if (a < b && c) {}</script><style>p > b {}</style>",
          {"<p>x</p>", "<script>if (a < b && c) {}</script>", "<style>p > b {}</style>"}},
         {"<My-Widget Data-X=1>t</My-Widget>", {"<my-widget data-x=\"1\">t</my-widget>"}},
+        {"<p>a</p></><Odd-Tag>b</Odd-Tag>", {"<p>a</p>", "<odd-tag>b</odd-tag>"}},  // "</>" is ignored markup
         {"<svg viewBox='0 0 1 1'><foreignObject><p>x</p></foreignObject><a xlink:href='#x'>l</a></svg>",
          {"<svg viewBox=\"0 0 1 1\"><foreignObject><p>x</p></foreignObject><a xlink:href=\"#x\">l</a></svg>"}},
         {"<p>Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC</p>", {"<p>Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC</p>"}},
