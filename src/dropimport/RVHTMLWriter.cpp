@@ -188,7 +188,7 @@ std::string TRVHTMLWriter::DivOpener(const TRVRTFParaProperties& props, bool emp
     if (props.SpaceBefore != 0) items += "margin-top: " + Twips(props.SpaceBefore) + "pt; ";
     if (props.SpaceAfter != 0) items += "margin-bottom: " + Twips(props.SpaceAfter) + "pt; ";
     if (props.LineSpacing != 0 && props.LineSpacing != 240) {
-        items += props.LineSpacingMulti ? "line-spacing: " + std::to_string(props.LineSpacing * 100 / 240) + "%; "
+        items += props.LineSpacingMulti ? "line-spacing: " + std::to_string(static_cast<long long>(props.LineSpacing) * 100 / 240) + "%; "
                                         : "line-spacing: " + Twips(props.LineSpacing) + "pt; ";
     }
     std::string div = "<DIV" + AlignAttribute(props.Alignment);
