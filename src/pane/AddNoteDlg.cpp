@@ -27,9 +27,10 @@
 
 namespace {
 
-// Longest note name the dialog makes, so that the name with ".files", a number and a
-// picture's name still fits in a file name.
+// Longest note name the dialog makes, in characters and in bytes of the file name, so that
+// the name with ".files", a number and a picture's name still fits in a file name.
 constexpr int MaxTitleLength = 100;
+constexpr size_t MaxTitleBytes = 150;
 
 // The note's HTML as the bytes of the file: the ANSI code page when it is UTF-8; otherwise
 // ASCII with every other character as a numeric character reference, which any code page holds.
@@ -143,7 +144,9 @@ QString TPlumetAddDlg::DefaultName() const {
 
 QString TPlumetAddDlg::FinalTitle(const QString& name, bool append) const {
     if (append) return FPrevTitle;
-    QString title = AnsiToQ(ReportUtils::MakeValidFileName(QToAnsi(name.left(MaxTitleLength))));
+    QString cut = name.left(MaxTitleLength);
+    while (QToAnsi(cut).size() > MaxTitleBytes) cut.chop(1);
+    QString title = AnsiToQ(ReportUtils::MakeValidFileName(QToAnsi(cut)));
     if (title.isEmpty() || title.startsWith('.')) title = "Note" + title;
     const std::string dir = NoteDir(FFolder);
     // The note being edited keeps its own file name.

@@ -182,6 +182,7 @@ TNotesTreeView::TNotesTreeView(QWidget* parent) : QTreeView(parent) {
     setItemDelegate(new TNotesTreeDelegate(this));
     FEditTimer.setSingleShot(true);
     FEditTimer.setInterval(EditDelayMs);
+    connect(this, &QTreeView::expanded, this, &TNotesTreeView::ShowChildren);
     connect(&FEditTimer, &QTimer::timeout, this, [this] {
         if (FEditIndex.isValid() && FEditIndex == currentIndex()) edit(FEditIndex);
     });
@@ -232,6 +233,15 @@ void TNotesTreeView::reset() {
     FEditIndex = QPersistentModelIndex();
     FEditTimer.stop();
     QTreeView::reset();
+}
+
+// An expanded folder whose children run off the bottom scrolls them into view, as far as
+// the folder itself stays in view.
+void TNotesTreeView::ShowChildren(const QModelIndex& index) {
+    const int count = model()->rowCount(index);
+    if (count == 0) return;
+    scrollTo(model()->index(count - 1, 0, index), QAbstractItemView::EnsureVisible);
+    if (visualRect(index).top() < 0) scrollTo(index, QAbstractItemView::PositionAtTop);
 }
 
 void TNotesTreeView::SetHotNode(TNode* node) {

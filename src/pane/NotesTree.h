@@ -129,6 +129,7 @@ protected:
 
 private:
     void SetHotNode(TNode* node);
+    void ShowChildren(const QModelIndex& index);
 
     QTimer FEditTimer;
     QPersistentModelIndex FEditIndex;

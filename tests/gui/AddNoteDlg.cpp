@@ -167,6 +167,13 @@ private slots:
         auto second = Capture("Other", "https://x.net/", "<p>x</p>");
         Accept(*second);
         QCOMPARE(second->Title(), QString("Page title"));
+        // A long title is cut to a name the file system takes, at a whole character.
+        auto third = Capture("Other", "", "<p>x</p>");
+        third->SetTitle(QString(120, QChar(0x65E5)));
+        Accept(*third);
+        QVERIFY(third->Title().toUtf8().size() <= 150);
+        QVERIFY(third->Title().startsWith(QString(40, QChar(0x65E5))));
+        QVERIFY(FileSystem::FileExists(FStore + "Other/" + third->Title().toStdString() + ".html"));
     }
 
     void captureFromTheSameSiteIsAppended() {

@@ -9,6 +9,7 @@
 #include "support/GuiFakes.h"
 #include "support/GuiTestEnvironment.h"
 
+#include <QLineEdit>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -300,6 +301,33 @@ private slots:
         pane->LoadTree(false);
         pane->UpdateIndex();
         QVERIFY(!FileSystem::PathExists(Options->AppPath));
+    }
+
+    void hotCursorAndDelayedInPlaceEdit() {
+        WriteNote(FStore + "A/n.html");
+        Options->DefFolder = "A";
+        auto pane = MakePane();
+        pane->LoadTree(true);
+        pane->resize(300, 400);
+        pane->show();
+        QVERIFY(QTest::qWaitForWindowExposed(pane.get()));
+        TNotesTreeView* tree = pane->treeNotes();
+        const QModelIndex folder = pane->Model()->IndexOf(pane->FocusedNode());
+        const QModelIndex note = pane->Model()->index(0, 0, folder);
+        QTest::mouseMove(tree->viewport(), tree->visualRect(note).center());
+        QTRY_COMPARE(tree->viewport()->cursor().shape(), Qt::PointingHandCursor);
+        QTest::mouseMove(tree->viewport(), tree->visualRect(folder).center());
+        QTRY_COMPARE(tree->viewport()->cursor().shape(), Qt::ArrowCursor);
+        // A click on the node that is already selected starts the edit a while later.
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(folder).center());
+        const auto editing = [tree] {
+            const auto* editor = tree->viewport()->findChild<QLineEdit*>();
+            return editor && editor->isVisible();
+        };
+        QTest::qWait(200);
+        QVERIFY(!editing());
+        QTRY_VERIFY_WITH_TIMEOUT(editing(), 7000);
+        QCOMPARE(tree->viewport()->findChild<QLineEdit*>()->text(), QString("A"));
     }
 
     void indexPagePicturesShipWithTheProgram() {
