@@ -130,7 +130,8 @@ HRESULT TzCustomBandObject::UIActivateIO(bool activate) {
 }
 
 HRESULT TzCustomBandObject::HasFocusIO() {
-    if (!FBandForm) return S_FALSE;
+    // A hidden form holds no focus, even when Qt has not moved it elsewhere yet.
+    if (!FBandForm || !FBandForm->isVisible()) return S_FALSE;
     QWidget* focus = QApplication::focusWidget();
     return focus && (focus == FBandForm.data() || FBandForm->isAncestorOf(focus)) ? S_OK : S_FALSE;
 }

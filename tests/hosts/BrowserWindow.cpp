@@ -1,0 +1,277 @@
+// The browser window and its web engine on real pages (run under xvfb): local pages show their
+// own pictures but their scripts read no other file, the page accessors the pane uses, and
+// the window's settings, address box, notes panel and favorites.
+#include "hosts/BrowserDialogs.h"
+#include "hosts/FormPlacement.h"
+#include "hosts/LocalContentGuard.h"
+#include "hosts/frmBrowser.h"
+#include "platform/FileSystem.h"
+#include "platform/Folders.h"
+#include "platform/Registry.h"
+#include "settings/Options.h"
+#include "support/GuiTestEnvironment.h"
+
+#include <QSignalSpy>
+#include <QWebEngineView>
+
+namespace {
+
+using RT = QWebEngineUrlRequestInfo;
+const std::string PngBase64 =
+    "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAIAAACQd1PeAAAADElEQVR4nGP4z8AAAAMBAQDJ/pLvAAAAAElFTkSuQmCC";
+
+void WritePng(const std::string& path) {
+    GuiTestEnv::WriteFile(path, QByteArray::fromBase64(QByteArray::fromStdString(PngBase64)).toStdString());
+}
+
+bool LoadAndWait(QWebEnginePage* page, const QUrl& url) {
+    QSignalSpy spy(page, &QWebEnginePage::loadFinished);
+    page->load(url);
+    return spy.wait(30000) && spy.first().first().toBool();
+}
+
+QString TitleAfterScripts(QWebEnginePage* page) {
+    QTest::qWaitFor([&] { return page->title().startsWith("done"); }, 15000);
+    return page->title();
+}
+
+void WriteSettings(const std::function<void(TRegistry&)>& write) {
+    TRegistry reg;
+    QVERIFY(reg.OpenKey(TOptions::RegistryKey, true));
+    write(reg);
+    reg.CloseKey();
+}
+
+}  // namespace
+
+class TestBrowserWindow : public QObject {
+    Q_OBJECT
+    std::string FStore;
+
+    std::unique_ptr<TfrmBrowser> ShowWindow(const QString& start = QString()) {
+        auto window = std::make_unique<TfrmBrowser>(start);
+        window->show();
+        if (!QTest::qWaitForWindowExposed(window.get())) qWarning("window not exposed");
+        return window;
+    }
+
+private slots:
+    void init() {
+        FStore = GuiTestEnv::ResetOptions();
+        FileSystem::RemoveTree(DefaultRegistryFile());
+        Options->Save();
+    }
+
+    void guardAdmitsOnlyThePagesOwnFiles_data() {
+        QTest::addColumn<QString>("request");
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<bool>("allowed");
+        const QString note = "file:///s/Trips/Rome.html";
+        QTest::newRow("remote request") << "https://example.org/x.js" << note << int(RT::ResourceTypeScript) << true;
+        QTest::newRow("top-level navigation") << "file:///etc/passwd" << "" << int(RT::ResourceTypeMainFrame) << true;
+        QTest::newRow("companion picture") << "file:///s/Trips/Rome.files/a.png" << note << int(RT::ResourceTypeImage) << true;
+        QTest::newRow("companion read by script") << "file:///s/Trips/Rome.files/d.txt" << note << int(RT::ResourceTypeXhr) << true;
+        QTest::newRow("picture beside the page") << "file:///s/Trips/snote.gif" << note << int(RT::ResourceTypeImage) << true;
+        QTest::newRow("script reads a sibling") << "file:///s/Trips/Paris.html" << note << int(RT::ResourceTypeXhr) << false;
+        QTest::newRow("frame of a sibling") << "file:///s/Trips/Paris.html" << note << int(RT::ResourceTypeSubFrame) << false;
+        QTest::newRow("other note's picture") << "file:///s/Trips/Paris.files/a.png" << note << int(RT::ResourceTypeImage) << false;
+        QTest::newRow("picture elsewhere") << "file:///home/u/photo.png" << note << int(RT::ResourceTypeImage) << false;
+        QTest::newRow("climbing out") << "file:///s/Trips/Rome.files/../../../etc/passwd" << note << int(RT::ResourceTypeXhr) << false;
+        QTest::newRow("companion of a longer name") << "file:///s/Trips/Rome.filesx/a.png" << note << int(RT::ResourceTypeXhr) << false;
+        QTest::newRow("remote page asks for a file") << "file:///s/Trips/snote.gif" << "https://example.org/" << int(RT::ResourceTypeImage) << false;
+    }
+    void guardAdmitsOnlyThePagesOwnFiles() {
+        QFETCH(QString, request);
+        QFETCH(QString, page);
+        QFETCH(int, type);
+        QFETCH(bool, allowed);
+        QCOMPARE(TLocalContentGuard::Allows(QUrl(request), QUrl(page), RT::ResourceType(type)), allowed);
+    }
+
+    // A captured page's scripts try to read other files; its own picture still shows.
+    void localPageShowsItsPicturesButReadsNoOtherFile() {
+        const std::string dir = GuiTestEnv::MakeTempDir("captured");
+        WritePng(dir + "note.files/a.png");
+        GuiTestEnv::WriteFile(dir + "note.files/data.txt", "own");
+        GuiTestEnv::WriteFile(dir + "secret.txt", "secret");
+        WritePng(GuiTestEnv::Root() + "elsewhere.png");
+        std::string html = GuiTestEnv::ReadFile(QB_HOSTS_TEST_DATA "/guard.html");
+        html.replace(html.find("@ROOT@"), 6, GuiTestEnv::Root());
+        GuiTestEnv::WriteFile(dir + "note.html", html);
+        QWebEngineView view;
+        view.setPage(new QWebEnginePage(TfrmBrowser::Profile(), &view));
+        view.resize(400, 300);
+        view.show();
+        QVERIFY(LoadAndWait(view.page(), QUrl::fromLocalFile(QString::fromStdString(dir + "note.html"))));
+        QCOMPARE(TitleAfterScripts(view.page()),
+                 QString("done own=1 other=0 data=own sibling=blocked passwd=blocked frame=blocked"));
+    }
+
+    void documentAccessorsReadTheLivePage() {
+        const std::string dir = GuiTestEnv::MakeTempDir("doc");
+        GuiTestEnv::WriteFile(dir + "page.html",
+                              "<html><head><meta charset=\"windows-1252\"><title>Caf\xe9 page</title></head>"
+                              "<body><p id=\"p\">Some <b>bold</b> text</p></body></html>");
+        auto window = ShowWindow(QString::fromStdString(dir + "page.html"));
+        QTRY_VERIFY_WITH_TIMEOUT(window->actPrint->isEnabled(), 30000);
+        QVERIFY(window->actSaveTo->isEnabled());
+        TfrmMain* pane = window->frmNotes();
+        QCOMPARE(pane->GetWebBrowser(), static_cast<TWebBrowser*>(window->Browser()));
+        QCOMPARE(pane->GetDocTitle(), QString::fromUtf8("Caf\u00e9 page"));
+        TWebDocument* doc = pane->GetDoc();
+        QVERIFY(doc);
+        QCOMPARE(doc->Location(), QUrl::fromLocalFile(QString::fromStdString(dir + "page.html")).toString());
+        QCOMPARE(doc->Charset(), QString("windows-1252"));
+        QVERIFY(doc->BodyHtml().contains("Some <b>bold</b> text"));
+        QString html = "x";
+        QVERIFY(doc->SelectionHtml(html));
+        QCOMPARE(html, QString());
+        QVERIFY(doc->ExecCommand("selectAll"));
+        QVERIFY(doc->SelectionHtml(html));
+        QVERIFY(html.contains("<b>bold</b>"));
+        QVERIFY(doc->ExecCommand("foreColor", "#FF0000"));
+        QVERIFY(doc->BodyHtml().contains("color"));
+        QVERIFY(doc->ExecCommand("unselect"));
+        QVERIFY(doc->SelectionHtml(html));
+        QCOMPARE(html, QString());
+    }
+
+    void windowStartsOnTheStoreWithStoredWidth() {
+        WriteSettings([](TRegistry& r) { r.WriteInteger("_NotesTreeWidth", 150); });
+        auto window = ShowWindow();
+        QCOMPARE(window->windowTitle(), QString("Quillbox 1.31"));
+        QCOMPARE(window->HomeFolder(), FStore);
+        QTRY_COMPARE_WITH_TIMEOUT(window->wbIE()->url(), QUrl::fromLocalFile(QString::fromStdString(FStore)), 30000);
+        QCOMPARE(window->pnlNotes()->width(), 150);
+        QVERIFY(window->NotesVisible() && window->actHideNotes->isChecked());
+        QCOMPARE(window->Splitter1()->handleWidth(), 3);
+    }
+
+    void missingOrBadSettingsTakeDefaults() {
+        WriteSettings([](TRegistry& r) {
+            r.DeleteValue("FolderToStore");
+            r.WriteString("_NotesTreeWidth", "wide");
+        });
+        auto window = ShowWindow();
+        QCOMPARE(window->HomeFolder(), Folders::ProgramDataFolder());
+        QCOMPARE(window->pnlNotes()->width(), 200);
+    }
+
+    void toolbarCarriesEveryAction() {
+        TfrmBrowser window;
+        struct TRow { QAction* Action; const char* Caption; const char* Hint; };
+        const TRow rows[] = {{window.actBack, "Back", "Back"}, {window.actForward, "Forward", "Forward"},
+                             {window.actStop, "Stop", "Stop"}, {window.actRefresh, "Refresh", "Refresh"},
+                             {window.actHome, "Home", "Home"}, {window.actSearch, "Search", "Search the Web"},
+                             {window.actFavorites, "Favorites", "Favorites"}, {window.actOptions, "Options", "Options"},
+                             {window.actPrint, "Print", "Print"},
+                             {window.actHideNotes, "Show/Hide Notes", "Show/Hide Notes"},
+                             {window.actSaveTo, "Save to...", "Save to..."}};
+        QList<QAction*> buttons;
+        for (QAction* a : window.tbNavigation()->actions())
+            if (!a->isSeparator()) buttons << a;
+        QCOMPARE(buttons.size(), int(std::size(rows)));
+        for (int i = 0; i < buttons.size(); ++i) {
+            QCOMPARE(buttons[i], rows[i].Action);
+            QCOMPARE(buttons[i]->text(), QString(rows[i].Caption));
+            QCOMPARE(buttons[i]->toolTip(), QString(rows[i].Hint));
+        }
+        QCOMPARE(window.tbNavigation()->actions().size() - buttons.size(), 5);  // the separators
+    }
+
+    // Top-level navigations set the address box; a frame's navigation does not, and an
+    // address equal but for letter case is left as typed.
+    void addressBoxFollowsTopLevelNavigationsOnly() {
+        const std::string dir = GuiTestEnv::MakeTempDir("frames");
+        GuiTestEnv::WriteFile(dir + "top.html", "<html><body><iframe id=\"f\" src=\"top.files/a.html\"></iframe></body></html>");
+        GuiTestEnv::WriteFile(dir + "top.files/a.html", "<html><body>a</body></html>");
+        GuiTestEnv::WriteFile(dir + "top.files/b.html", "<html><body>b</body></html>");
+        auto window = ShowWindow();
+        QWebEnginePage* page = window->wbIE()->page();
+        const QUrl top = QUrl::fromLocalFile(QString::fromStdString(dir + "top.html"));
+        QVERIFY(LoadAndWait(page, top));
+        QCOMPARE(window->edIEAddress()->currentText(), top.toString());
+        QSignalSpy loads(page, &QWebEnginePage::loadFinished);
+        page->runJavaScript("document.getElementById('f').src = 'top.files/b.html';");
+        QTest::qWait(1500);
+        QCOMPARE(window->edIEAddress()->currentText(), top.toString());
+        window->edIEAddress()->setEditText(top.toString().toUpper());
+        page->triggerAction(QWebEnginePage::Reload);
+        QVERIFY(loads.wait(30000));
+        QCOMPARE(window->edIEAddress()->currentText(), top.toString().toUpper());
+        QVERIFY(window->edIEAddress()->History().contains(top.toString()));
+    }
+
+    void hidingTheNotesKeepsThePane() {
+        FileSystem::ForceDirectories(FStore + "Trips");
+        auto window = ShowWindow();
+        TfrmMain* pane = window->frmNotes();
+        const int folders = int(pane->Model()->Root()->Children.size());
+        window->actHideNotes->trigger();
+        QVERIFY(!window->pnlNotes()->isVisible());
+        QVERIFY(!window->actHideNotes->isChecked());
+        window->actHideNotes->trigger();
+        QVERIFY(window->pnlNotes()->isVisible());
+        QCOMPARE(window->frmNotes(), pane);
+        QCOMPARE(int(pane->Model()->Root()->Children.size()), folders);
+    }
+
+    void closingKeepsWidthAndPlacement() {
+        {
+            auto window = ShowWindow();
+            window->setGeometry(120, 130, 640, 480);
+            QTest::qWait(200);
+            window->Splitter1()->setSizes({230, window->Splitter1()->width() - 230 - window->Splitter1()->handleWidth()});
+            QTest::qWait(200);
+        }
+        TRegistry reg;
+        QVERIFY(reg.OpenKeyReadOnly(TOptions::RegistryKey));
+        QCOMPARE(reg.ReadInteger("_NotesTreeWidth"), 230);
+        QVERIFY(reg.OpenKeyReadOnly(FormPlacement::PlacementKey));
+        for (const char* name : {"Flags", "ShowCmd", "PixelsPerInch", "MinMaxPos", "NormPos"}) QVERIFY2(reg.ValueExists(name), name);
+        QCOMPARE(reg.ReadString("ShowCmd"), std::string("1"));
+        const auto rect = FormPlacement::ParseRect(reg.ReadString("NormPos"));
+        QVERIFY(rect);
+        QCOMPARE(rect->size(), QSize(640, 480));
+        TfrmBrowser again;
+        QCOMPARE(again.geometry().size(), QSize(640, 480));
+    }
+
+    void placementRectText() {
+        QCOMPARE(FormPlacement::FormatRect(QRect(10, 20, 300, 200)), std::string("10,20,310,220"));
+        QCOMPARE(FormPlacement::ParseRect("10,20,310,220"), std::optional<QRect>(QRect(10, 20, 300, 200)));
+        for (const char* bad : {"", "1,2,3", "1,2,3,4,5", "10,10,5,20", "a,b,c,d", "1,2,3,4x"})
+            QVERIFY2(!FormPlacement::ParseRect(bad), bad);
+    }
+
+    void favoritesAcceptOnlyInternetShortcuts() {
+        const std::string fav = GuiTestEnv::MakeTempDir("Favorites");
+        GuiTestEnv::WriteFile(fav + "Site.URL", "[InternetShortcut]\r\nURL=https://example.org/site\r\n");
+        GuiTestEnv::WriteFile(fav + "Empty.url", "[InternetShortcut]\r\nIconIndex=0\r\n");
+        GuiTestEnv::WriteFile(fav + "notes.txt", "URL=https://example.org/\r\n");
+        FileSystem::ForceDirectories(fav + "Folder.url");
+        QVERIFY(TFavoritesDialog::IsFavoriteFile(QString::fromStdString(fav + "Site.URL")));
+        QVERIFY(TFavoritesDialog::IsFavoriteFile(QString::fromStdString(fav + "Empty.url")));
+        QVERIFY(!TFavoritesDialog::IsFavoriteFile(QString::fromStdString(fav + "notes.txt")));
+        QVERIFY(!TFavoritesDialog::IsFavoriteFile(QString::fromStdString(fav + "Folder.url")));
+        QVERIFY(!TFavoritesDialog::IsFavoriteFile(QString()));
+        QCOMPARE(TFavoritesDialog::ShortcutURL(QString::fromStdString(fav + "Site.URL")), QString("https://example.org/site"));
+        QCOMPARE(TFavoritesDialog::ShortcutURL(QString::fromStdString(fav + "Empty.url")), QString());
+        QCOMPARE(TFavoritesDialog::ShortcutURL(QString::fromStdString(fav + "missing.url")), QString());
+
+        TFavoritesDialog dialog(nullptr, QString::fromStdString(fav));
+        QCOMPARE(dialog.windowTitle(), QString("Internet Favorites"));
+        dialog.selectFile(QString::fromStdString(fav + "notes.txt"));
+        dialog.accept();
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    }
+
+    void searchUrl() {
+        QCOMPARE(TfrmBrowser::SearchUrl("").query(), QString());
+        QCOMPARE(TfrmBrowser::SearchUrl(" rome & pasta ").query(QUrl::FullyEncoded), QString("q=rome%20%26%20pasta"));
+    }
+};
+
+QB_GUI_TEST_MAIN(TestBrowserWindow)
+#include "BrowserWindow.moc"

@@ -1,0 +1,248 @@
+// Registration of the band in the registry file and the desktop entry, the command-line
+// switches of the program's start, and the start's own small rules.
+#include "hosts/BandFactory.h"
+#include "hosts/ComServer.h"
+#include "hosts/DesktopEntry.h"
+#include "hosts/NotesMain.h"
+#include "hosts/ProgramStart.h"
+#include "platform/FileSystem.h"
+#include "platform/Registry.h"
+#include "support/GuiTestEnvironment.h"
+
+#include <map>
+
+namespace {
+
+constexpr const char* Program = "/opt/quill view/quillview";
+const std::string K = "HKEY_CLASSES_ROOT\\CLSID\\{B94027E6-F580-4BE5-9DD7-6CF4CEB3000D}";
+const std::string P = "HKEY_CLASSES_ROOT\\quillview.Notes";
+const std::string B = "HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\Explorer Bars\\{B94027E6-F580-4BE5-9DD7-6CF4CEB3000D}";
+
+// Every key of the registry file with its values as "name=text" (the default value as "@").
+std::map<std::string, std::vector<std::string>> Dump() {
+    TRegistryData data;
+    std::string bytes;
+    if (FileSystem::TryReadFile(DefaultRegistryFile(), bytes)) data.Parse(bytes);
+    std::map<std::string, std::vector<std::string>> keys;
+    for (const char* hive : {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER"}) {
+        std::vector<std::string> pending{hive};
+        while (!pending.empty()) {
+            const std::string path = pending.back();
+            pending.pop_back();
+            if (const TRegistryData::TKey* key = data.FindKey(path)) {
+                auto& values = keys[key->Path];
+                for (const auto& [name, value] : key->Values)
+                    values.push_back((name.empty() ? "@" : name) + "=" + value.Data);
+            }
+            for (const std::string& sub : data.SubKeyNames(path)) pending.push_back(path + "\\" + sub);
+        }
+    }
+    return keys;
+}
+
+std::unique_ptr<TComServer> MakeServer() {
+    auto server = std::make_unique<TComServer>(Program);
+    server->AddFactory(std::make_unique<TNotesMainFactory>());
+    return server;
+}
+
+// An Explorer bar with a home page, to reach the Instance keys.
+class TBarWithPage : public TzInfoBandObjectFactory {
+public:
+    TBarWithPage() : TzInfoBandObjectFactory("{11111111-2222-3333-4444-555555555555}", "Pad", "Pad",
+                                             TClassInstancing::ciMultiInstance, TThreadingModel::tmApartment) {}
+    std::unique_ptr<TComObject> CreateComObject() override { return nullptr; }
+    std::string GetURL() override { return "https://example.org/pad"; }
+};
+
+}  // namespace
+
+class TestRegistration : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        FileSystem::RemoveTree(DefaultRegistryFile());
+        FileSystem::RemoveTree(DesktopEntry::FileName());
+    }
+
+    void registerWritesExactlyTheBandKeys() {
+        MakeServer()->UpdateRegistry(true);
+        const std::map<std::string, std::vector<std::string>> expected = {
+            {K, {"@=&Quillbox"}},
+            {K + "\\LocalServer32", {std::string("@=") + Program}},
+            {K + "\\ProgID", {"@=quillview.Notes"}},
+            {K + "\\Implemented Categories", {}},
+            {K + "\\Implemented Categories\\{00021493-0000-0000-C000-000000000046}", {"@="}},
+            {P, {"@=&Quillbox"}},
+            {P + "\\Clsid", {"@={B94027E6-F580-4BE5-9DD7-6CF4CEB3000D}"}},
+            {B, {"BarSize=FE,00,90,01,00,00,00,00"}},
+        };
+        auto dump = Dump();
+        // Parent keys created on the way (CLSID, Software...) hold nothing.
+        std::erase_if(dump, [&](const auto& entry) { return entry.second.empty() && !expected.count(entry.first); });
+        QCOMPARE(dump, expected);
+        TRegistry reg(THive::CurrentUser);
+        QVERIFY(reg.OpenKeyReadOnly(B.substr(B.find('\\') + 1)));
+        QVERIFY(reg.GetDataType("BarSize") == TRegDataType::String);
+    }
+
+    void unregisterRemovesThemAndKeepsOthers() {
+        TRegistry foreign(THive::ClassesRoot);
+        QVERIFY(foreign.OpenKey("CLSID\\{B94027E6-F580-4BE5-9DD7-6CF4CEB3000D}\\Implemented Categories\\{OTHER}", true));
+        foreign.CloseKey();
+        QVERIFY(foreign.OpenKey("CLSID\\{00000000-0000-0000-0000-000000000001}", true));
+        foreign.WriteString("", "another program");
+        foreign.CloseKey();
+
+        auto server = MakeServer();
+        server->UpdateRegistry(true);
+        QVERIFY(FileSystem::FileExists(DesktopEntry::FileName()));
+        server->UpdateRegistry(false);
+        const auto dump = Dump();
+        QVERIFY(!dump.count(P));
+        QVERIFY(!dump.count(P + "\\Clsid"));
+        QVERIFY(!dump.count(B));
+        QVERIFY(!dump.count(K + "\\LocalServer32"));
+        QVERIFY(!dump.count(K + "\\Implemented Categories\\{00021493-0000-0000-C000-000000000046}"));
+        // A category of another program keeps its key, and so the keys above it.
+        QVERIFY(dump.count(K + "\\Implemented Categories\\{OTHER}"));
+        QVERIFY(dump.count("HKEY_CLASSES_ROOT\\CLSID\\{00000000-0000-0000-0000-000000000001}"));
+        QVERIFY(!FileSystem::FileExists(DesktopEntry::FileName()));
+    }
+
+    void homePageGoesUnderInstance() {
+        TBarWithPage factory;
+        factory.SetServerFileName(Program);
+        factory.UpdateRegistry(true);
+        const std::string k = "HKEY_CLASSES_ROOT\\CLSID\\{11111111-2222-3333-4444-555555555555}";
+        auto dump = Dump();
+        QCOMPARE(dump[k + "\\Instance\\CLSID"], std::vector<std::string>{"@={4D5C8C2A-D075-11D0-B416-00C04FB90376}"});
+        QCOMPARE(dump[k + "\\Instance\\InitPropertyBag\\Url"], std::vector<std::string>{"@=https://example.org/pad"});
+        QCOMPARE(dump[std::string("HKEY_CURRENT_USER\\") + ExplorerBarsKey + factory.ClassID()],
+                 std::vector<std::string>{"BarSize=20,00,20,00,00,00,00,00"});
+        factory.UpdateRegistry(false);
+        dump = Dump();
+        for (const auto& [key, values] : dump) QVERIFY2(key.find("{11111111") == std::string::npos, key.c_str());
+    }
+
+    void barSizeString_data() {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("notes pane") << 254 << 400 << "FE,00,90,01,00,00,00,00";
+        QTest::newRow("defaults") << 32 << 32 << "20,00,20,00,00,00,00,00";
+        QTest::newRow("both bytes") << 0x1234 << 0xABCD << "34,12,CD,AB,00,00,00,00";
+        QTest::newRow("zero") << 0 << 0 << "00,00,00,00,00,00,00,00";
+    }
+    void barSizeString() {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(QString, text);
+        QCOMPARE(QString::fromStdString(BarSizeString(width, height)), text);
+    }
+
+    void progIDFollowsTheProgramFile() {
+        TNotesMainFactory factory;
+        factory.SetServerFileName("/usr/bin/quillbox");
+        QCOMPARE(factory.ProgID(), std::string("quillbox.Notes"));
+        factory.SetServerFileName("/opt/x.y/quillview.exe");
+        QCOMPARE(factory.ProgID(), std::string("quillview.Notes"));
+    }
+
+    void switches_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("goesOn");
+        QTest::addColumn<bool>("registered");
+        QTest::newRow("none") << QStringList{"quillbox"} << true << true;
+        QTest::newRow("dash") << QStringList{"quillbox", "-regserver"} << false << true;
+        QTest::newRow("slash mixed case") << QStringList{"quillbox", "/RegServer"} << false << true;
+        QTest::newRow("unregister") << QStringList{"quillbox", "/UNREGSERVER"} << false << false;
+        QTest::newRow("embedding") << QStringList{"quillbox", "-Embedding"} << true << true;
+        QTest::newRow("no prefix is no switch") << QStringList{"quillbox", "unregserver"} << true << true;
+        QTest::newRow("double dash is no switch") << QStringList{"quillbox", "--unregserver"} << true << true;
+    }
+    void switches() {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, goesOn);
+        QFETCH(bool, registered);
+        MakeServer()->UpdateRegistry(!registered);  // start from the opposite state
+        std::vector<std::string> args;
+        for (const QString& a : arguments) args.push_back(a.toStdString());
+        int exitCode = -1;
+        QStringList errors;
+        auto server = MakeServer();
+        const TServerStart start = server->Initialize(args, [&](const std::string& m) { errors << QString::fromStdString(m); }, exitCode);
+        QCOMPARE(start == TServerStart::Continue, goesOn);
+        QCOMPARE(exitCode, 0);
+        QVERIFY(errors.isEmpty());
+        QCOMPARE(Dump().count(K + "\\LocalServer32") == 1, registered);
+        QCOMPARE(FileSystem::FileExists(DesktopEntry::FileName()), registered);
+    }
+
+    // A registry file that cannot be written: "-REGSERVER" tells the user and fails, a plain
+    // start goes on silently.
+    void registryFailure() {
+        QVERIFY(FileSystem::ForceDirectories(DefaultRegistryFile() + "/"));
+        int exitCode = 0;
+        QStringList errors;
+        auto report = [&](const std::string& m) { errors << QString::fromStdString(m); };
+        QVERIFY(MakeServer()->Initialize({"quillbox", "-REGSERVER"}, report, exitCode) == TServerStart::Exit);
+        QCOMPARE(exitCode, 1);
+        QCOMPARE(errors.size(), 1);
+        errors.clear();
+        QVERIFY(MakeServer()->Initialize({"quillbox"}, report, exitCode) == TServerStart::Continue);
+        QCOMPARE(exitCode, 0);
+        QVERIFY(errors.isEmpty());
+        FileSystem::RemoveTree(DefaultRegistryFile());
+    }
+
+    void desktopEntry() {
+        DesktopEntry::Install(Program);
+        const std::string text = GuiTestEnv::ReadFile(DesktopEntry::FileName());
+        QVERIFY(text.starts_with("[Desktop Entry]\n"));
+        QVERIFY(text.find("\nExec=\"/opt/quill view/quillview\" %u\n") != std::string::npos);
+        QVERIFY(text.find("\nName=Quillbox\n") != std::string::npos);
+        QVERIFY(DesktopEntry::Remove());
+        QVERIFY(!DesktopEntry::Remove());
+    }
+
+    void execArgumentQuoting_data() {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<QString>("quoted");
+        QTest::newRow("plain") << "/usr/bin/quillbox" << "/usr/bin/quillbox";
+        QTest::newRow("blank") << "/a b/q" << "\"/a b/q\"";
+        QTest::newRow("dollar and quote") << "/a$b\"c" << "\"/a\\\\$b\\\\\"c\"";
+        QTest::newRow("percent") << "/100%/q" << "/100%%/q";
+        QTest::newRow("backslash") << "/a\\b" << "\"/a\\\\\\\\b\"";
+    }
+    void execArgumentQuoting() {
+        QFETCH(QString, argument);
+        QFETCH(QString, quoted);
+        QCOMPARE(QString::fromStdString(DesktopEntry::QuoteExecArgument(argument.toStdString())), quoted);
+    }
+
+    void chromiumFlags_data() {
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<bool>("root");
+        QTest::addColumn<QString>("flags");
+        QTest::newRow("user keeps its flags") << "--foo" << false << "--foo";
+        QTest::newRow("root adds both") << "" << true << "--no-sandbox --disable-gpu";
+        QTest::newRow("root keeps what is there") << "--disable-gpu --bar" << true << "--disable-gpu --bar --no-sandbox";
+    }
+    void chromiumFlags() {
+        QFETCH(QString, current);
+        QFETCH(bool, root);
+        QFETCH(QString, flags);
+        QCOMPARE(QString::fromStdString(ProgramStart::ChromiumFlags(current.toStdString(), root)), flags);
+    }
+
+    void startAddressSkipsSwitches() {
+        QCOMPARE(ProgramStart::StartAddress({"quillbox"}), QString());
+        QCOMPARE(ProgramStart::StartAddress({"quillbox", "/Embedding", "-x", "/home/u/n.html"}), QString("/home/u/n.html"));
+        QCOMPARE(ProgramStart::StartAddress({"quillbox", "https://example.org/"}), QString("https://example.org/"));
+    }
+};
+
+QB_GUI_TEST_MAIN(TestRegistration)
+#include "Registration.moc"
