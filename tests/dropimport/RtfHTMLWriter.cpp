@@ -1,0 +1,265 @@
+#include "dropimport/RVHTMLWriter.h"
+#include "platform/CodePage.h"
+#include "platform/FileSystem.h"
+#include "store/ReportUtils.h"
+#include "TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+const std::string Head =
+    "<STYLE> <!--\r\n  body { font-family: Times New Roman; font-size: 8pt }\r\n-->\r\n</STYLE>\r\n</HEAD>\r\n<BODY>\r\n";
+
+// A document in the default font and size of the conversion (Times New Roman, 8 points).
+std::string Doc(const std::string& body) {
+    return "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\froman Times New Roman;}{\\f1\\fswiss Arial;}}"
+           "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue0;}\\fs16 " + body + "}";
+}
+
+std::string Sample(const char* name) { return TestEnv::ReadFile(std::string(QB_TEST_DATA_DIR) + "/rtf/" + name); }
+
+std::string Hex(const std::string& bytes) {
+    static const char digits[] = "0123456789abcdef";
+    std::string hex;
+    for (unsigned char b : bytes) {
+        hex += digits[b >> 4];
+        hex += digits[b & 15];
+    }
+    return hex;
+}
+
+struct TConversion {
+    TRVHTMLWriter Writer;
+    TRVHTMLOptions Options;
+    TConversion() { Options.PictureFolder = TestEnv::MakeTempDir("pictures"); }
+    std::string operator()(const std::string& rtf) { return Writer.ConvertAnsi(rtf, Options); }
+};
+
+TEST(RtfHTMLWriter, ParagraphsAndBold) {
+    TConversion convert;
+    EXPECT_EQ(convert(Doc("\\b First\\b0\\par Second")), Head + "<DIV><B>First</B></DIV>\r\n<DIV>Second</DIV>\r\n");
+}
+
+TEST(RtfHTMLWriter, BodyFragments) {
+    struct Case {
+        const char* Body;
+        const char* Html;  // after the head
+    };
+    const Case cases[] = {
+        {"A\\par\\par B", "<DIV>A</DIV>\r\n<DIV>&nbsp;</DIV>\r\n<DIV>B</DIV>\r\n"},
+        {"one\\line two", "<DIV>one<BR>two</DIV>\r\n"},
+        {"Visit http://example.com/a.", "<DIV>Visit <A href=\"http://example.com/a\">http://example.com/a</A>.</DIV>\r\n"},
+        {"a  b", "<DIV>a&nbsp; b</DIV>\r\n"},
+        {"\\fs24 big", "<DIV><SPAN style=\"font-size: 12pt; \">big</SPAN></DIV>\r\n"},
+        {"\\fs24 a{\\b b}c", "<DIV><SPAN style=\"font-size: 12pt; \">a<B>b</B>c</SPAN></DIV>\r\n"},
+        {"\\f1 sans\\f0  serif", "<DIV><SPAN style=\"font-family: Arial; \">sans</SPAN> serif</DIV>\r\n"},
+        {"\\cf1 red\\cf2  black\\cf0  auto", "<DIV><SPAN style=\"color: #FF0000; \">red</SPAN> black auto</DIV>\r\n"},
+        {"H{\\sub 2}O x{\\super 2} y", "<DIV>H<SUB>2</SUB>O x<SUP>2</SUP> y</DIV>\r\n"},
+        // a run of exactly one blank is a non-breaking space
+        {"{\\b\\i\\ul all} {\\i it}", "<DIV><B><I><U>all</B></I></U>&nbsp;<I>it</I></DIV>\r\n"},
+        // bold/italic/underline are kept apart from spans, so they may cross them
+        {"\\b a\\fs24 b\\par c", "<DIV><B>a<SPAN style=\"font-size: 12pt; \">b</B></SPAN></DIV>\r\n"
+                                 "<DIV><SPAN style=\"font-size: 12pt; \"><B>c</B></SPAN></DIV>\r\n"},
+        {"\\qc\\li400\\fi-200\\ri100\\sb120\\sa240\\sl360\\slmult1 x",
+         "<DIV align=\"center\" style=\"margin-left: 20px; text-indent: -10px; margin-right: 5px; margin-top: 6pt; "
+         "margin-bottom: 12pt; line-spacing: 150%; \">x</DIV>\r\n"},
+        {"\\qr\\sl-300\\slmult0 x\\par\\pard\\qj y",
+         "<DIV align=\"right\" style=\"line-spacing: -15pt; \">x</DIV>\r\n<DIV align=\"justify\">y</DIV>\r\n"},
+        {"\\trowd\\cellx100\\cellx200\\pard\\intbl one\\cell two\\cell\\row\\pard after",
+         "<DIV>one</DIV>\r\n<DIV>two</DIV>\r\n<DIV>after</DIV>\r\n"},
+        {"{\\header page head}{\\footnote note}body", "<DIV>body</DIV>\r\n"},
+    };
+    for (const Case& c : cases) {
+        TConversion convert;
+        EXPECT_EQ(convert(Doc(c.Body)), Head + c.Html) << c.Body;
+    }
+}
+
+TEST(RtfHTMLWriter, DocumentWithoutTextGivesNothing) {
+    TConversion convert;
+    EXPECT_EQ(convert(Doc("")), "");
+    EXPECT_EQ(convert(""), "");
+}
+
+TEST(RtfHTMLWriter, BackgroundColour) {
+    TConversion convert;
+    convert.Options.UseBackgroundColor = true;
+    convert.Options.BackgroundColor = 0x00FF80;
+    EXPECT_NE(convert(Doc("x")).find("</HEAD>\r\n<BODY bgcolor=\"#80FF00\">\r\n<DIV>x"), std::string::npos);
+}
+
+TEST(RtfHTMLWriter, RunInAFontMissingFromTheTableRaises) {
+    for (const char* rtf : {"{\\rtf1 no font table}", "{\\rtf1\\deff3{\\fonttbl{\\f0 A;}}\\f5 past the table}"}) {
+        TConversion convert;
+        EXPECT_THROW(convert(rtf), Exception) << rtf;
+    }
+    TConversion convert;  // empty runs look at no font
+    EXPECT_EQ(convert("{\\rtf1\\par\\par}"), Head + "<DIV>&nbsp;</DIV>\r\n<DIV>&nbsp;</DIV>\r\n");
+}
+
+TEST(RtfHTMLWriter, DocumentTextCannotBecomeMarkup) {
+    TConversion convert;
+    const std::string html = convert("{\\rtf1{\\fonttbl{\\f0 Evil\"><script>;}}\\f0 <b>&amp;\"}");
+    EXPECT_NE(html.find("<SPAN style=\"font-family: Evil&quot;&gt;&lt;script&gt;; font-size: 12pt; \">"
+                        "&lt;b&gt;&amp;amp;&quot;</SPAN>"),
+              std::string::npos)
+        << html;
+}
+
+TEST(RtfHTMLWriter, TextToHTML) {
+    struct Case {
+        const char* Text;
+        const char* Html;
+    };
+    const Case cases[] = {
+        {"", ""},
+        {" ", "&nbsp;"},
+        {"a<b>&\"c\"", "a&lt;b&gt;&amp;&quot;c&quot;"},
+        {"a\tb", "a&nbsp;b"},
+        {"a   b", "a&nbsp;&nbsp; b"},
+        {"see www.x.org, now", "see <A href=\"www.x.org\">www.x.org</A>, now"},
+        {"(http://a.b/c).", "(<A href=\"http://a.b/c\">http://a.b/c</A>)."},
+        {"HTTP://A.B end", "<A href=\"HTTP://A.B\">HTTP://A.B</A> end"},
+        {"mailto:me@x.org;", "<A href=\"mailto:me@x.org\">mailto:me@x.org</A>;"},
+        {"ftp.example.com\tx", "<A href=\"ftp.example.com\">ftp.example.com</A>\tx"},
+        {"file://c/x https://y.z", "<A href=\"file://c/x\">file://c/x</A> <A href=\"https://y.z\">https://y.z</A>"},
+        {"www.x", "www.x"},  // a prefix needs two characters after it
+        {"news://ab", "<A href=\"news://ab\">news://ab</A>"},
+        {"http://a.b/?x=1&y=\"2\"<b>", "<A href=\"http://a.b/?x=1&amp;y=&quot;2&quot;&lt;b\">"
+                                       "http://a.b/?x=1&amp;y=&quot;2&quot;&lt;b</A>&gt;"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(TRVHTMLWriter::TextToHTML(c.Text), c.Html) << c.Text;
+}
+
+TEST(RtfHTMLWriter, PictureBeforeAnyTextComesBeforeTheHead) {
+    TConversion convert;
+    const std::string html = convert(Doc("{\\pict\\wmetafile8\\picw2646\\pich1588 " + Hex(Sample("red.wmf")) + "}after"));
+    EXPECT_EQ(html, "</DIV><DIV>\r\n<IMG src=\"nntmp0.bmp\" width=\"100\" height=\"60\">\r\n" + Head + "after</DIV>\r\n");
+    EXPECT_EQ(TestEnv::ReadFile(convert.Options.PictureFolder + "nntmp0.bmp").substr(0, 2), "BM");
+}
+
+TEST(RtfHTMLWriter, PicturesAreSavedAndCounted) {
+    TConversion convert;
+    convert.Options.PictureFolder = TestEnv::MakeTempDir("pics") + "not/yet/there/";
+    convert.Options.PicturePrefix = "p";
+    const std::string html = convert(Sample("pictures.rtf"));
+    EXPECT_EQ(html, Head + "<DIV>Before the pictures.</DIV><DIV>\r\n"
+                           "<IMG src=\"p0.bmp\" width=\"100\" height=\"60\">\r\n"
+                           "</DIV><DIV align=\"center\">\r\n"
+                           "<IMG src=\"p1.png\" width=\"6\" height=\"4\">\r\n"
+                           "</DIV><DIV>\r\n"
+                           "<IMG src=\"p2.jpg\" width=\"8\" height=\"5\">\r\n"
+                           "After.</DIV>\r\n");
+    const std::string& folder = convert.Options.PictureFolder;
+    EXPECT_EQ(TestEnv::ReadFile(folder + "p1.png"), Sample("small.png"));
+    EXPECT_EQ(TestEnv::ReadFile(folder + "p2.jpg"), Sample("small.jpg"));
+    EXPECT_TRUE(FileSystem::FileExists(folder + "p0.bmp"));
+    // The counter starts again with every conversion.
+    convert(Doc("{\\pict\\pngblip " + Hex(Sample("small.png")) + "}"));
+    EXPECT_TRUE(FileSystem::FileExists(folder + "p0.png"));
+}
+
+TEST(RtfHTMLWriter, OtherPictureTypesGiveAnEmptyTag) {
+    std::string dib(56, '\0');
+    dib[0] = 40, dib[4] = 2, dib[8] = 2, dib[12] = 1, dib[14] = 24;
+    TConversion convert;
+    const std::string html = convert(Doc("a{\\pict\\dibitmap0 " + Hex(dib) + "}{\\pict\\jpegblip 0102}b"));
+    EXPECT_EQ(html, Head + "<DIV>a\r\n\r\n\r\n\r\nb</DIV>\r\n");
+}
+
+TEST(RtfHTMLWriter, NoPicturesWithoutAFolderOrWhenSwitchedOff) {
+    const std::string rtf = Doc("a{\\pict\\pngblip " + Hex(Sample("small.png")) + "}b");
+    for (int variant = 0; variant < 2; ++variant) {
+        TConversion convert;
+        const std::string folder = convert.Options.PictureFolder;
+        if (variant == 0) convert.Options.SavePictures = false;
+        else convert.Options.PictureFolder.clear();
+        EXPECT_EQ(convert(rtf), Head + "<DIV>ab</DIV>\r\n");
+        EXPECT_FALSE(FileSystem::FileExists(folder + "nntmp0.png"));
+    }
+}
+
+TEST(RtfHTMLWriter, IncludedPictureWritesNothing) {
+    const std::string dir = TestEnv::MakeTempDir("included");
+    TestEnv::WriteFile(dir + "pic.png", Sample("small.png"));
+    TConversion convert;
+    const std::string html = convert(Doc("a{\\field{\\*\\fldinst INCLUDEPICTURE \"" + dir + "pic.png\"}{\\fldrslt "
+                                         "{\\pict\\pngblip " + Hex(Sample("small.png")) + "}}}b"));
+    EXPECT_EQ(html, Head + "<DIV>ab</DIV>\r\n");  // the field's own copy is left out as well
+}
+
+TEST(RtfHTMLWriter, UnplayableMetafileRaises) {
+    TConversion convert;
+    std::string wmf = Sample("red.wmf");
+    wmf.resize(wmf.size() - 6);  // no end record
+    EXPECT_THROW(convert(Doc("{\\pict\\wmetafile8\\picw100\\pich100 " + Hex(wmf) + "}")), EInvalidGraphic);
+}
+
+TEST(RtfHTMLWriter, PictureFileThatCannotBeWrittenRaises) {
+    TConversion convert;
+    const std::string blocker = TestEnv::MakeTempDir("blocked") + "file";
+    TestEnv::WriteFile(blocker, "a file where the folder should be");
+    convert.Options.PictureFolder = blocker + "/";
+    EXPECT_THROW(convert(Doc("{\\pict\\pngblip " + Hex(Sample("small.png")) + "}")), EInOutError);
+}
+
+TEST(RtfHTMLWriter, WideConversionInPlace) {
+    TConversion convert;
+    std::u16string text = u"{\\rtf1{\\fonttbl{\\f0 Times New Roman;}}\\fs16 caf\\'e9 \\u8364? €}";
+    convert.Writer.Convert(text, convert.Options);
+    EXPECT_EQ(text, CodePage::Utf8ToUtf16(Head) + u"<DIV>café € €</DIV>\r\n");
+}
+
+TEST(RtfHTMLWriter, NoteDefaults) {
+    const TRVHTMLOptions options = TRVHTMLOptions::NoteDefaults();
+    EXPECT_EQ(options.PictureFolder, ReportUtils::GetWindowsTempFolder() + "/");
+    EXPECT_EQ(options.PicturePrefix, "nntmp");
+    EXPECT_EQ(options.DefaultFontName, "Times New Roman");
+    EXPECT_EQ(options.DefaultFontSize, 8);
+    EXPECT_TRUE(options.SavePictures);
+    EXPECT_FALSE(options.UseBackgroundColor);
+}
+
+// What the word processors' own documents become.
+TEST(RtfHTMLWriter, SampleDocuments) {
+    struct Case {
+        const char* File;
+        std::vector<const char*> Fragments;
+    };
+    const Case cases[] = {
+        {"wordpad.rtf",
+         {"<SPAN style=\"font-family: Calibri; font-size: 11pt; \">It’s a <B>bold</B> claim, <I>isn’t</I> it?</SPAN>",
+          "<SPAN style=\"font-family: Calibri; font-size: 11pt; color: #FF0000; \">Red text</SPAN>",
+          "<DIV align=\"center\" style=\"margin-bottom: 10pt; line-spacing: 115%; \">", "Centered café",
+          "<SPAN style=\"font-family: Arial; font-size: 11pt; \">Привет</SPAN>",
+          "See <A href=\"www.example.com/page\">www.example.com/page</A>."}},
+        {"textedit.rtf",
+         {"<DIV><SPAN style=\"font-family: Helvetica; font-size: 12pt; \">Hello from TextEdit</SPAN></DIV>\r\n"
+          "<DIV>&nbsp;</DIV>\r\n",
+          "<B>Bold line</B>", "color: #FB0207; \">Red words</SPAN>", " and naïve text."}},
+        {"libreoffice.rtf",
+         {"<DIV style=\"margin-top: 12pt; margin-bottom: 6pt; \"><SPAN style=\"font-family: Liberation Sans; "
+          "font-size: 14pt; \">A heading</SPAN></DIV>",
+          "Plain and <B>bold</B> with “quotes”, x<SUP>2</SUP> and H<SUB>2</SUB>O. Emoji: 😀.",
+          "<SPAN style=\"font-family: Noto Sans CJK SC; font-size: 12pt; \">中文</SPAN>",
+          "<DIV align=\"center\">", "Centered, <BR>second line"}},
+        {"word2016.rtf",
+         {"<B>Quarterly report</B>", "Sales grew by 5\u00A0% in Zürich – see </SPAN>",
+          "color: #0563C1; \"><U>the full report</U></SPAN>", "<DIV><SPAN style=\"font-size: 11pt; \">Region</SPAN></DIV>",
+          "<DIV><SPAN style=\"font-size: 11pt; \">Total</SPAN></DIV>", "After the table."}},
+    };
+    for (const Case& c : cases) {
+        TConversion convert;
+        const std::string html = convert(Sample(c.File));
+        EXPECT_EQ(html.rfind(Head, 0), 0u) << c.File;
+        for (const char* fragment : c.Fragments) EXPECT_NE(html.find(fragment), std::string::npos) << c.File << ": " << fragment;
+        // Nothing of the skipped parts (document information, themes, style names) shows.
+        for (const char* hidden : {"Quillbox Tests", "504b0304", "Normal", "Heading;", "Default Page Style"})
+            EXPECT_EQ(html.find(hidden), std::string::npos) << c.File << ": " << hidden;
+    }
+}
+
+}  // namespace
