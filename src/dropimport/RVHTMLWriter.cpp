@@ -52,6 +52,10 @@ void AppendEscaped(std::string& out, std::string_view text) {
 const std::string_view LinkPrefixes[] = {"http://", "ftp://", "https://", "file://", "news://", "mailto:", "www.", "ftp."};
 
 bool LinkStartsAt(std::string_view text, size_t at) {
+    switch (text[at] | 0x20) {  // the first letters of the prefixes, in either case
+        case 'h': case 'f': case 'n': case 'm': case 'w': break;
+        default: return false;
+    }
     for (std::string_view prefix : LinkPrefixes) {
         if (text.size() - at < prefix.size() + 2) continue;  // at least two characters follow
         bool same = true;

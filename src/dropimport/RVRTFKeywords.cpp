@@ -1,7 +1,7 @@
 #include "dropimport/RVRTFKeywords.h"
 
 #include <algorithm>
-#include <cstring>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -270,12 +270,24 @@ const TRVRTFKeyword KeywordTable[] = {
     {"shidden", 1, true, P, ipropStyleHidden, kgO},
 };
 
-const std::vector<const TRVRTFKeyword*>& SortedTable() {
-    static const std::vector<const TRVRTFKeyword*> sorted = [] {
-        std::vector<const TRVRTFKeyword*> rows;
-        for (const TRVRTFKeyword& row : KeywordTable) rows.push_back(&row);
-        std::sort(rows.begin(), rows.end(),
-                  [](const TRVRTFKeyword* a, const TRVRTFKeyword* b) { return std::strcmp(a->Keyword, b->Keyword) < 0; });
+struct TSortedRow {
+    std::string_view Keyword;
+    const TRVRTFKeyword* Row;
+};
+
+// Ordinal order; keywords are short, so a plain loop beats a call to memcmp.
+bool Less(std::string_view a, std::string_view b) {
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i)
+        if (a[i] != b[i]) return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[i]);
+    return a.size() < b.size();
+}
+
+const std::vector<TSortedRow>& SortedTable() {
+    static const std::vector<TSortedRow> sorted = [] {
+        std::vector<TSortedRow> rows;
+        for (const TRVRTFKeyword& row : KeywordTable) rows.push_back({row.Keyword, &row});
+        std::sort(rows.begin(), rows.end(), [](const TSortedRow& a, const TSortedRow& b) { return Less(a.Keyword, b.Keyword); });
         return rows;
     }();
     return sorted;
@@ -288,8 +300,8 @@ namespace RVRTFKeywords {
 const TRVRTFKeyword* Find(std::string_view keyword) {
     const auto& rows = SortedTable();
     const auto it = std::lower_bound(rows.begin(), rows.end(), keyword,
-                                     [](const TRVRTFKeyword* row, std::string_view key) { return std::string_view(row->Keyword) < key; });
-    return it != rows.end() && (*it)->Keyword == keyword ? *it : nullptr;
+                                     [](const TSortedRow& row, std::string_view key) { return Less(row.Keyword, key); });
+    return it != rows.end() && it->Keyword == keyword ? it->Row : nullptr;
 }
 
 int Count() { return static_cast<int>(std::size(KeywordTable)); }

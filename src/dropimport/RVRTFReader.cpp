@@ -580,7 +580,7 @@ TRVRTFErrorCode TRVRTFReader::DeliverChar(int code, TCharSource source) {
         case rdsNorm:
             if (code == '\n') Break(rtf_ts_NewPara);
             else if (code == '\r') Break(rtf_ts_NewLine);
-            else if (code != 0) AddTo(FText, code, source, CurrentCodePage());
+            else if (code != 0) AddTo(FText, code, source);
             break;
         case rdsFontTable:
             if (code == ';') CompleteFontName();
@@ -590,10 +590,10 @@ TRVRTFErrorCode TRVRTFReader::DeliverChar(int code, TCharSource source) {
             if (code == ';') FColors.push_back(clWindowText);
             break;
         case rdsStyleSheetEntry:
-            if (code != ';') AddTo(FDestText, code, source, CurrentCodePage());
+            if (code != ';') AddTo(FDestText, code, source);
             break;
         case rdsPicture: return AddPictureDigit(code);
-        case rdsFldInst: AddTo(FFieldInst, code, source, CurrentCodePage()); break;
+        case rdsFldInst: AddTo(FFieldInst, code, source); break;
         case rdsSkip:
         case rdsStyleSheet:
         case rdsField: break;
@@ -601,10 +601,11 @@ TRVRTFErrorCode TRVRTFReader::DeliverChar(int code, TCharSource source) {
     return rtf_ec_OK;
 }
 
+// A code page of 0 stands for the code page of the current font.
 void TRVRTFReader::AddTo(TRVRTFTextBuffer& buffer, int code, TCharSource source, int codePage) {
     switch (source) {
         case csAnsi: buffer.AddAnsi(static_cast<char>(code)); break;
-        case csCodePage: buffer.AddCodePageByte(static_cast<char>(code), codePage); break;
+        case csCodePage: buffer.AddCodePageByte(static_cast<char>(code), codePage ? codePage : CurrentCodePage()); break;
         case csUnicode: buffer.AddUnicode(static_cast<char16_t>(code)); break;
     }
 }

@@ -110,7 +110,7 @@ private:
     TRVRTFErrorCode DeliverSkippable(int code, TCharSource source);
     TRVRTFErrorCode DeliverChar(int code, TCharSource source);
     void DeliverUnicode(int value);
-    void AddTo(TRVRTFTextBuffer& buffer, int code, TCharSource source, int codePage);
+    void AddTo(TRVRTFTextBuffer& buffer, int code, TCharSource source, int codePage = 0);
     TRVRTFErrorCode AddPictureDigit(int code);
     int CurrentCodePage() const;
 

@@ -16,7 +16,9 @@ public:
     bool Empty() const { return FAnsi.empty() && FUnicode.empty() && FPendingBytes.empty() && FPendingWide.empty(); }
 
     void AddAnsi(char c) {
-        if (!FWide && FPendingBytes.empty() && FPendingWide.empty()) FAnsi.push_back(c);
+        if (!FPendingBytes.empty() || !FPendingWide.empty()) AddAnsiSlow(c);
+        else if (!FWide) FAnsi.push_back(c);
+        else if (static_cast<unsigned char>(c) < 0x80) FUnicode.push_back(static_cast<char16_t>(c));
         else AddAnsiSlow(c);
     }
     void AddCodePageByte(char c, int codePage);
