@@ -128,7 +128,8 @@ std::string CanonicalHeaderLine(std::string_view line) {
             if (out.size() > valueAt && out.back() != ' ') out += ' ';
             ++i;
         } else {
-            const size_t end = std::min(line.find_first_of(" \"", i), line.size());
+            size_t end = i + 1;
+            while (end < line.size() && line[end] != ' ' && line[end] != '"') ++end;
             out.append(line, i, end - i);
             i = end;
         }

@@ -29,11 +29,11 @@
 
 namespace {
 
+using Strings::StartsWith;
+
 constexpr size_t MaxNesting = 100;
 constexpr size_t MaxParts = 100000;
 constexpr size_t MaxHeaderLines = 1000000;
-
-bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
 // "boundary" and a random 32-bit number as eight hex digits.
 std::string NewBoundary() {
