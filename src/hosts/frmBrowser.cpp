@@ -329,7 +329,7 @@ void TfrmBrowser::FormDestroy() {
     TrapVoid("TfrmBrowser.FormDestroy", [&] {
         if (!FMainWindow) FormPlacement::SavePlacement(*this);
         const int width = FPnlNotes->isVisible() ? FPnlNotes->width() : FNotesWidth;
-        if (!FMainWindow && FShown) {
+        if (!FMainWindow) {
             TRegistry reg(THive::CurrentUser);
             if (reg.OpenKey(SettingsKey, true)) {
                 reg.WriteInteger("_NotesTreeWidth", width);
