@@ -49,6 +49,11 @@ struct TRecorder {
         for (const TRun& run : Runs) texts.push_back(run.Text);
         return texts;
     }
+    std::string AllText() const {
+        std::string all;
+        for (const TRun& run : Runs) all += run.Text;
+        return all;
+    }
 };
 
 const std::string Head = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}";
@@ -97,9 +102,7 @@ TEST(RtfReaderRuns, UnicodeFallbackDependsOnTheListener) {
         for (bool wide : {false, true}) {
             TRecorder recorder(wide);
             recorder.Read(Head + c.Body);
-            std::string all;
-            for (const std::string& text : recorder.Texts()) all += text;
-            EXPECT_EQ(all, wide ? c.Wide : c.Narrow) << c.Body;
+            EXPECT_EQ(recorder.AllText(), wide ? c.Wide : c.Narrow) << c.Body;
         }
     }
 }
@@ -114,9 +117,7 @@ TEST(RtfReaderRuns, SkippedGroupsProduceNoText) {
     TRecorder recorder;
     recorder.Read(Head + "a{\\*\\unknownkeyword hidden}b{\\unknownkeyword shown}c{\\header head}{\\info{\\title t}}d"
                          "{\\*\\shppict{\\pict\\pngblip 00}}e{\\*\\fldinst x}f}");
-    std::string all;
-    for (const std::string& text : recorder.Texts()) all += text;
-    EXPECT_EQ(all, "abshowncdexf");  // a "fldinst" outside a field changes nothing
+    EXPECT_EQ(recorder.AllText(), "abshowncdexf");  // a "fldinst" outside a field changes nothing
 }
 
 TEST(RtfReaderRuns, FieldResultsAreText) {
@@ -254,9 +255,7 @@ TEST(RtfReaderCodePages, HexBytesAreReadInTheCodePageOfTheRunsFont) {
         for (bool wide : {false, true}) {
             TRecorder recorder(wide);
             recorder.Read(c.Rtf);
-            std::string all;
-            for (const std::string& text : recorder.Texts()) all += text;
-            EXPECT_EQ(all, c.Text) << c.Rtf << (wide ? " (wide)" : "");
+            EXPECT_EQ(recorder.AllText(), c.Text) << c.Rtf << (wide ? " (wide)" : "");
         }
     }
 }
@@ -282,9 +281,7 @@ TEST(RtfReaderErrors, ErrorCodes) {
     for (const Case& c : cases) {
         TRecorder recorder;
         EXPECT_EQ(recorder.Read(c.Rtf), c.Code) << c.Rtf;
-        std::string all;
-        for (const std::string& text : recorder.Texts()) all += text;
-        EXPECT_EQ(all, c.Text) << c.Rtf;
+        EXPECT_EQ(recorder.AllText(), c.Text) << c.Rtf;
     }
 }
 
