@@ -250,23 +250,24 @@ std::string TRVHTMLWriter::TextToHTML(std::string_view text) {
 void TRVHTMLWriter::DoNewPicture(TRVRTFReader& reader, const TRVRTFPicture* picture, TRVGraphic& graphic,
                                  TRVRTFPosition position) {
     if (!picture) return;
-    std::string tag;
+    const std::string tag = FPictureCounter < MaxSavedPictures ? PictureTag(graphic) : std::string();
+    if (position == rtf_ts_NewPara) FOutput += "</DIV><DIV" + AlignAttribute(reader.RTFState().ParaProps.Alignment) + ">";
+    FOutput += CrLf + tag + CrLf;
+}
+
+std::string TRVHTMLWriter::PictureTag(TRVGraphic& graphic) {
     switch (graphic.Kind) {
         case TRVGraphicKind::Metafile: {
             const std::string bitmap = RtfPictures::MetafileToBitmap(graphic);
-            tag = SavePicture(bitmap, ".bmp", graphic.Width, graphic.Height);
-            break;
+            return SavePicture(bitmap, ".bmp", graphic.Width, graphic.Height);
         }
         case TRVGraphicKind::PNG:
         case TRVGraphicKind::JPEG:
-            if (graphic.Width > 0 && graphic.Height > 0)
-                tag = SavePicture(graphic.Data, graphic.Kind == TRVGraphicKind::PNG ? ".png" : ".jpg", graphic.Width,
-                                  graphic.Height);
-            break;
-        default: break;
+            if (graphic.Width <= 0 || graphic.Height <= 0) return std::string();
+            return SavePicture(graphic.Data, graphic.Kind == TRVGraphicKind::PNG ? ".png" : ".jpg", graphic.Width,
+                               graphic.Height);
+        default: return std::string();
     }
-    if (position == rtf_ts_NewPara) FOutput += "</DIV><DIV" + AlignAttribute(reader.RTFState().ParaProps.Alignment) + ">";
-    FOutput += CrLf + tag + CrLf;
 }
 
 std::string TRVHTMLWriter::SavePicture(const std::string& bytes, const char* extension, int width, int height) {

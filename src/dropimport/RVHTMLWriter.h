@@ -23,6 +23,11 @@ struct TRVHTMLOptions {
 
 class TRVHTMLWriter {
 public:
+    // A conversion saves at most this many pictures; later ones get the empty tag of a picture
+    // type without an image. Each one costs a file and perhaps a metafile playback, and a
+    // document of thousands of tiny pictures must not keep the program busy for minutes.
+    static constexpr int MaxSavedPictures = 1000;
+
     TRVHTMLWriter();
     TRVHTMLWriter(const TRVHTMLWriter&) = delete;
     TRVHTMLWriter& operator=(const TRVHTMLWriter&) = delete;
@@ -48,6 +53,7 @@ private:
     std::string SpanStyle(const TRVRTFReader& reader, const TRVRTFCharProperties& props) const;
     std::string DivOpener(const TRVRTFParaProperties& props, bool emptyRun) const;
     void CloseStyles(const TRVRTFCharProperties& props);
+    std::string PictureTag(TRVGraphic& graphic);
     std::string SavePicture(const std::string& bytes, const char* extension, int width, int height);
 
     TRVRTFReader FReader;

@@ -3,6 +3,7 @@
 // row and cell properties with their borders, the font, colour and style-sheet tables, the
 // picture being read, and the state that is saved on every "{" and restored on every "}".
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -139,10 +140,17 @@ struct TRVRTFRowProperties {
     int Padding[4] = {0, 0, 0, 0};
     int PaddingUnits[4] = {0, 0, 0, 0};
     TRVRTFBorderSide Border[6];  // left, top, right, bottom, inner horizontal, inner vertical
-    TRVRTFCellPropsList Cells;   // cells completed by "cellx"
     TRVRTFCellProperties NextCell;
 
     void Reset() { *this = TRVRTFRowProperties(); }
+    // The cells completed by "cellx" so far.
+    const TRVRTFCellPropsList& Cells() const;
+    void AddCell(const TRVRTFCellProperties& cell);
+
+private:
+    // Shared by the states saved for nested groups and copied only when a cell is added, so
+    // that opening a group costs the same however many cells the row has.
+    std::shared_ptr<const TRVRTFCellPropsList> FCells;
 };
 
 // Which border the border keywords ("brdrs", "brdrw"...) currently describe.

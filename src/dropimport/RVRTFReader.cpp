@@ -31,16 +31,21 @@ int PaddingSide(std::string_view name) {
     }
 }
 
-// Reads a picture an include-picture field names: only a regular file of bounded size, never
-// a device, a FIFO or anything that is not a file on this machine.
-std::unique_ptr<TRVGraphic> LoadIncludedPicture(const std::string& fileName) {
+// Reads a picture an include-picture field names: only a regular file, never a device, a
+// FIFO or anything that is not a file on this machine, and no more bytes than the budget
+// left for the document, which the read takes from it.
+std::unique_ptr<TRVGraphic> LoadIncludedPicture(const std::string& fileName, std::uint64_t& budget) {
     FileSystem::TSearchRec rec;
     if (fileName.empty() || !FileSystem::GetSearchRec(fileName, rec)) return nullptr;
     if ((rec.Attr & (FileSystem::faDirectory | FileSystem::faSysFile)) != 0) return nullptr;
-    if (rec.Size < 0 || static_cast<std::uint64_t>(rec.Size) > TRVRTFReader::MaxIncludedPictureSize) return nullptr;
+    if (rec.Size < 0 || static_cast<std::uint64_t>(rec.Size) > budget) return nullptr;
     std::string bytes;
-    if (!FileSystem::TryReadFile(fileName, bytes, TRVRTFReader::MaxIncludedPictureSize + 1)) return nullptr;
-    if (bytes.size() > TRVRTFReader::MaxIncludedPictureSize) return nullptr;
+    if (!FileSystem::TryReadFile(fileName, bytes, budget + 1)) return nullptr;
+    if (bytes.size() > budget) {  // the file grew since it was looked at
+        budget = 0;
+        return nullptr;
+    }
+    budget -= bytes.size();
     return RtfPictures::GraphicFromFile(std::move(bytes));
 }
 
@@ -95,8 +100,10 @@ void TRVRTFReader::Start() {
     FFontNameOpen = false;
     FPicture.reset();
     FFonts.clear();
+    FFontIndexes.clear();
     FColors.clear();
     FStyles.clear();
+    FIncludedBytesLeft = IncludedPictureBudget;
 }
 
 TRVRTFErrorCode TRVRTFReader::Parse() {
@@ -269,6 +276,7 @@ TRVRTFErrorCode TRVRTFReader::ChangeDestination(int index) {
             break;
         case idestFontTbl:
             FFonts.clear();
+            FFontIndexes.clear();
             FFontNameOpen = false;
             FState.Destination = rdsFontTable;
             break;
@@ -443,7 +451,7 @@ bool TRVRTFReader::ParseTableProperty(int index, int value, std::string_view nam
             break;
         case ipropCellX:
             cell.RightBoundary = value;
-            if (row.Cells.size() < MaxCellsPerRow) row.Cells.push_back(cell);
+            if (row.Cells().size() < MaxCellsPerRow) row.AddCell(cell);
             cell = TRVRTFCellProperties();
             if (FState.BorderTarget == rtf_bt_Cell) FState.BorderTarget = rtf_bt_None;
             break;
@@ -715,7 +723,7 @@ void TRVRTFReader::EndFieldInstruction(TRVRTFReaderState& fieldState) {
     const size_t close = open == std::string::npos ? open : instruction.find('"', open + 1);
     if (close == std::string::npos) return;
     const std::string fileName = Strings::ReplaceAll(instruction.substr(open + 1, close - open - 1), "\\\\", "\\");
-    const std::unique_ptr<TRVGraphic> graphic = LoadIncludedPicture(fileName);
+    const std::unique_ptr<TRVGraphic> graphic = LoadIncludedPicture(fileName, FIncludedBytesLeft);
     if (!graphic) return;
     ReportPicture(nullptr, *graphic);
     fieldState.FieldHasPicture = true;
@@ -728,6 +736,7 @@ void TRVRTFReader::StartFont(int number) {
     CompleteFontName();
     TRVRTFFont font;
     font.Number = number;
+    FFontIndexes.emplace(number, static_cast<int>(FFonts.size()));  // the first font of a number counts
     FFonts.push_back(font);
     FFontNameOpen = true;
     FDestText.Reset(false);
@@ -741,9 +750,8 @@ void TRVRTFReader::CompleteFontName() {
 }
 
 int TRVRTFReader::FontIndexOf(int number) const {
-    for (size_t i = 0; i < FFonts.size(); ++i)
-        if (FFonts[i].Number == number) return static_cast<int>(i);
-    return FState.DefFont;
+    const auto it = FFontIndexes.find(number);
+    return it != FFontIndexes.end() ? it->second : FState.DefFont;
 }
 
 TColor TRVRTFReader::ColorAt(int index, TColor fallback) const {

@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 enum TRVRTFErrorCode : int {
@@ -48,9 +49,6 @@ public:
     // Table rows keep at most this many cells and tables nest at most this deep.
     static constexpr size_t MaxCellsPerRow = 256;
     static constexpr int MaxTableNesting = 64;
-    // A picture an include-picture field names is read only from a regular file of at most
-    // this size.
-    static constexpr std::uint64_t MaxIncludedPictureSize = 32 * 1024 * 1024;
 
     TNewTextEvent OnNewText;
     TNewUnicodeTextEvent OnNewUnicodeText;
@@ -59,6 +57,9 @@ public:
     TRequiredPageBreakEvent OnRequiredPageBreak;
     // The code page of bytes written in hex until "ansicpg" names another.
     int DefCodePage = RtfCodePage::DefaultCodePage;
+    // Pictures include-picture fields name are read only from regular files, of at most this
+    // many bytes for all the fields of a document together.
+    std::uint64_t IncludedPictureBudget = 32 * 1024 * 1024;
 
     // Parses the whole stream (or text). Stops at the first error and returns its code; a run
     // collected before the error is still reported. Exceptions of picture decoding and of
@@ -154,10 +155,12 @@ private:
     int FPictNibble = 0, FPictDigits = 0;   // picture data
     int FTableLevel = 0;
     bool FFontNameOpen = false;
+    std::uint64_t FIncludedBytesLeft = 0;
     std::unique_ptr<TRVRTFPicture> FPicture;
     TRVRTFStyleSheetEntry FStyleEntry;
 
     TRVRTFFontList FFonts;
+    std::unordered_map<int, int> FFontIndexes;  // font number to position in FFonts
     TRVRTFColorList FColors;
     TRVRTFStyleSheet FStyles;
 };

@@ -162,6 +162,19 @@ TEST(RtfHTMLWriter, PicturesAreSavedAndCounted) {
     EXPECT_TRUE(FileSystem::FileExists(folder + "p0.png"));
 }
 
+TEST(RtfHTMLWriter, PicturesBeyondTheLimitGiveAnEmptyTag) {
+    TConversion convert;
+    const std::string picture = "{\\pict\\pngblip " + Hex(Sample("small.png")) + "}";
+    std::string body;
+    for (int i = 0; i <= TRVHTMLWriter::MaxSavedPictures; ++i) body += picture;
+    const std::string html = convert(Doc("a" + body));
+    const std::string last = "<IMG src=\"nntmp" + std::to_string(TRVHTMLWriter::MaxSavedPictures - 1) + ".png\" "
+                             "width=\"6\" height=\"4\">\r\n\r\n\r\n</DIV>\r\n";
+    EXPECT_EQ(html.substr(html.size() - last.size()), last);
+    EXPECT_FALSE(FileSystem::FileExists(convert.Options.PictureFolder + "nntmp" +
+                                        std::to_string(TRVHTMLWriter::MaxSavedPictures) + ".png"));
+}
+
 TEST(RtfHTMLWriter, OtherPictureTypesGiveAnEmptyTag) {
     std::string dib(56, '\0');
     dib[0] = 40, dib[4] = 2, dib[8] = 2, dib[12] = 1, dib[14] = 24;

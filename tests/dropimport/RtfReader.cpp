@@ -133,7 +133,17 @@ TEST(RtfReaderRuns, TableCellsEndParagraphsAndRowsAddNothing) {
     EXPECT_EQ(recorder.TableEvents, (std::vector<TRVRTFTableEventKind>{rvf_tbl_TableStart, rvf_tbl_CellEnd,
                                                                         rvf_tbl_CellEnd, rvf_tbl_RowEnd,
                                                                         rvf_tbl_TableEnd}));
-    EXPECT_EQ(recorder.Reader.RTFState().RowProps.Cells.size(), 0u);  // the row group state was restored
+    EXPECT_EQ(recorder.Reader.RTFState().RowProps.Cells().size(), 0u);  // the row group state was restored
+}
+
+TEST(RtfReaderRuns, RowCellsBelongToTheGroupThatDefinedThem) {
+    TRecorder recorder;
+    std::vector<size_t> cells;
+    recorder.Reader.OnNewText = [&](TRVRTFReader& r, const std::string&, TRVRTFPosition) {
+        cells.push_back(r.RTFState().RowProps.Cells().size());
+    };
+    recorder.Read(Head + "\\trowd\\cellx100\\cellx200 {\\cellx300 {inner}group}outer}");
+    EXPECT_EQ(cells, (std::vector<size_t>{3, 3, 2}));
 }
 
 TEST(RtfReaderRuns, TableLevelsStillOpenAreClosedAtTheEnd) {
@@ -214,8 +224,9 @@ TEST(RtfReaderTables, FontIndexIsThePositionInTheTable) {
     recorder.Reader.OnNewText = [&](TRVRTFReader& r, const std::string&, TRVRTFPosition) {
         indexes.push_back(r.RTFState().CharProps.FontIndex);
     };
-    recorder.Read("{\\rtf1\\deff7{\\fonttbl{\\f7 A;}{\\f2 B;}}\\f2 b\\f7 a\\f5 missing\\plain plain}");
-    EXPECT_EQ(indexes, (std::vector<int>{1, 0, 7, 0}));  // an unknown number gives the "deff" number
+    recorder.Read("{\\rtf1\\deff7{\\fonttbl{\\f7 A;}{\\f2 B;}{\\f2 C;}}\\f2 b\\f7 a\\f5 missing\\plain plain}");
+    // the first font of a number counts; an unknown number gives the "deff" number
+    EXPECT_EQ(indexes, (std::vector<int>{1, 0, 7, 0}));
 }
 
 TEST(RtfReaderTables, StyleSheetEntries) {
@@ -404,6 +415,21 @@ TEST(RtfReaderPictures, IncludePictureReadsOnlyBoundedRegularFiles) {
         const std::vector<std::pair<bool, int>> expected{c.FromFile ? std::pair(false, 5) : std::pair(true, 2)};
         EXPECT_EQ(seen, expected) << c.Path;
     }
+}
+
+TEST(RtfReaderPictures, IncludedPicturesShareOneBudget) {
+    const std::string dir = TestEnv::MakeTempDir("include3");
+    const std::string png("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x05\0\0\0\x07\x08\x02\0\0\0", 29);
+    TestEnv::WriteFile(dir + "pic.png", png);
+    TRecorder recorder;
+    recorder.Reader.IncludedPictureBudget = 2 * png.size() + 10;
+    std::vector<bool> fromFile;
+    recorder.Reader.OnNewPicture = [&](TRVRTFReader&, const TRVRTFPicture* p, TRVGraphic&, TRVRTFPosition) {
+        fromFile.push_back(p == nullptr);
+    };
+    const std::string field = IncludePictureField(dir + "pic.png");
+    recorder.Read("{\\rtf1 " + field + field + field + "}");
+    EXPECT_EQ(fromFile, (std::vector<bool>{true, true, false}));  // the third has the field's own copy
 }
 
 TEST(RtfReaderPictures, IncludePictureUndoublesBackslashes) {
