@@ -1,6 +1,7 @@
 // The add-folder dialog makes folders where it is told and refuses bad names; the
 // preferences dialog edits the registry file's settings.
 #include "pane/AddFolderDlg.h"
+#include "pane/MessageBoxPrompt.h"
 #include "pane/PrefsDlg.h"
 #include "platform/FileSystem.h"
 #include "settings/Options.h"
@@ -10,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -80,6 +82,26 @@ private slots:
         dlg->ShowModal();
         QVERIFY(!dlg->Accepted());
         QVERIFY(!FileSystem::PathExists(FStore + "Trips/Nope"));
+    }
+
+    void questionsDefaultToTheSecondButton() {
+        TMessageBoxPrompt prompt(nullptr);
+        struct Case { TButtons buttons; QMessageBox::StandardButton expectedDefault, press; TAnswer answer; };
+        for (const Case& c : {Case{TButtons::YesNoCancel, QMessageBox::No, QMessageBox::Yes, TAnswer::Yes},
+                              Case{TButtons::YesNo, QMessageBox::No, QMessageBox::No, TAnswer::No},
+                              Case{TButtons::OKCancel, QMessageBox::Cancel, QMessageBox::Cancel, TAnswer::Cancel},
+                              Case{TButtons::OK, QMessageBox::Ok, QMessageBox::Ok, TAnswer::OK}}) {
+            OnNextModal([c](QWidget* widget) {
+                auto* box = qobject_cast<QMessageBox*>(widget);
+                QVERIFY(box);
+                QCOMPARE(box->windowTitle(), QString("Delete"));
+                QCOMPARE(box->text(), QString("Are you sure to delete note \n\"x\"?"));
+                QCOMPARE(box->icon(), QMessageBox::Question);
+                QCOMPARE(box->standardButton(box->defaultButton()), c.expectedDefault);
+                box->button(c.press)->click();
+            });
+            QVERIFY(prompt.Ask("Are you sure to delete note \n\"x\"?", "Delete", c.buttons, TIcon::Question) == c.answer);
+        }
     }
 
     void preferencesEditTheRegistryValues() {

@@ -2,7 +2,9 @@
 #include "pane/SplashForm.h"
 #include "support/GuiTestEnvironment.h"
 
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -23,6 +25,8 @@ private slots:
         QCOMPARE(form.size(), QSize(360, 114));
         QCOMPARE(form.btnCancel()->text(), QString("Cancel"));
         QVERIFY(form.btnCancel()->isDefault());
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        QCOMPARE(form.pos(), QPoint(screen.width() / 2 - 360 / 2, screen.height() / 2 - 114 / 2));
     }
 
     void barStepsToItsMaximum() {
