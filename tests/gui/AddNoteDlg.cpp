@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QImage>
 #include <QLineEdit>
+#include <QNetworkProxy>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTcpServer>
@@ -240,6 +241,7 @@ private slots:
     }
 
     void webPicturesAreFetchedWithinTheirBounds() {
+        QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);  // the server is on this machine
         TTinyHttpServer server;
         const QByteArray png = PngBytes(8);
         server.Responses["/img/logo.png"] = TTinyHttpServer::Ok(png, "image/png");
