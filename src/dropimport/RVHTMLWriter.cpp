@@ -102,6 +102,7 @@ std::string TRVHTMLWriter::ConvertAnsi(std::string_view rtf, const TRVHTMLOption
     FLastProps = TRVRTFCharProperties();
     FLastSpanStyle.clear();
     FPictureCounter = 0;
+    FRasterBudget = RtfPictures::MaxRasterPixels;
     if (FOptions.SavePictures && !FOptions.PictureFolder.empty()) {
         FReader.OnNewPicture = [this](TRVRTFReader& reader, const TRVRTFPicture* picture, TRVGraphic& graphic,
                                       TRVRTFPosition position) { DoNewPicture(reader, picture, graphic, position); };
@@ -258,8 +259,8 @@ void TRVHTMLWriter::DoNewPicture(TRVRTFReader& reader, const TRVRTFPicture* pict
 std::string TRVHTMLWriter::PictureTag(TRVGraphic& graphic) {
     switch (graphic.Kind) {
         case TRVGraphicKind::Metafile: {
-            const std::string bitmap = RtfPictures::MetafileToBitmap(graphic);
-            return SavePicture(bitmap, ".bmp", graphic.Width, graphic.Height);
+            const std::string bitmap = RtfPictures::MetafileToBitmap(graphic, FRasterBudget);
+            return bitmap.empty() ? std::string() : SavePicture(bitmap, ".bmp", graphic.Width, graphic.Height);
         }
         case TRVGraphicKind::PNG:
         case TRVGraphicKind::JPEG:

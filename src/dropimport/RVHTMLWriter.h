@@ -5,6 +5,7 @@
 // bare file name.
 #include "dropimport/RVRTFReader.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -63,4 +64,5 @@ private:
     TRVRTFCharProperties FLastProps;
     std::string FLastSpanStyle;
     int FPictureCounter = 0;
+    std::uint64_t FRasterBudget = 0;  // pixels the metafiles still to come may be played into
 };

@@ -358,7 +358,7 @@ std::unique_ptr<TRVGraphic> GraphicFromFile(std::string bytes) {
     return nullptr;
 }
 
-std::string MetafileToBitmap(TRVGraphic& metafile) {
+std::string MetafileToBitmap(TRVGraphic& metafile, std::uint64_t& pixelBudget) {
     std::string data = CheckedMetafile(metafile.Data);
     TWmfSession session(data);
     wmfD_Rect bounds;
@@ -372,15 +372,18 @@ std::string MetafileToBitmap(TRVGraphic& metafile) {
     }
     unsigned rasterWidth, rasterHeight;
     RasterSize(metafile.Width, metafile.Height, rasterWidth, rasterHeight);
+    const std::uint64_t pixels = std::uint64_t{rasterWidth} * rasterHeight;
+    if (pixels > pixelBudget) return std::string();
+    pixelBudget -= pixels;
     wmf_gd_t* device = WMF_GD_GetData(session.Api());
     device->type = wmf_gd_image;
     device->width = rasterWidth;
     device->height = rasterHeight;
     device->bbox = bounds;
     if (wmf_play(session.Api(), 0, &bounds) != wmf_E_None || !device->gd_image) session.Fail();
-    const int* pixels = wmf_gd_image_pixels(device->gd_image);
-    if (!pixels) session.Fail();
-    return BitmapFile(pixels, static_cast<int>(rasterWidth), static_cast<int>(rasterHeight));
+    const int* image = wmf_gd_image_pixels(device->gd_image);
+    if (!image) session.Fail();
+    return BitmapFile(image, static_cast<int>(rasterWidth), static_cast<int>(rasterHeight));
 }
 
 }  // namespace RtfPictures

@@ -5,6 +5,7 @@
 #include "dropimport/RVRTFProps.h"
 #include "platform/Exceptions.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -28,7 +29,9 @@ namespace RtfPictures {
 // Sides larger than this are clamped in reported sizes and scaled down when a metafile is
 // played: a picture may claim any size, the bitmap is made in memory.
 inline constexpr int MaxImageSide = 65535;
-inline constexpr int MaxRasterSide = 4096;
+inline constexpr int MaxRasterSide = 2048;
+// The pixels all the metafiles of one document may be played into together.
+inline constexpr std::uint64_t MaxRasterPixels = 32u << 20;
 
 // The image of an RTF picture by its type: enhanced metafile, PNG, JPEG, Windows metafile or
 // device-independent bitmap; nullptr for the other types. A metafile or bitmap whose data is
@@ -40,9 +43,10 @@ std::unique_ptr<TRVGraphic> MakeGraphic(const TRVRTFPicture& picture);
 std::unique_ptr<TRVGraphic> GraphicFromFile(std::string bytes);
 
 // Plays a Windows metafile into a bitmap of the graphic's size (filled in from the metafile's
-// own extent when the graphic has none) and returns the bitmap as a BMP file. Raises
-// EInvalidGraphic "Invalid metafile" when the metafile cannot be played.
-std::string MetafileToBitmap(TRVGraphic& metafile);
+// own extent when the graphic has none) and returns the bitmap as a BMP file. The bitmap's
+// pixels are taken from pixelBudget; when it has too few left, nothing is played and the
+// result is empty. Raises EInvalidGraphic "Invalid metafile" when the metafile cannot be played.
+std::string MetafileToBitmap(TRVGraphic& metafile, std::uint64_t& pixelBudget);
 
 // The sizes written in the headers of PNG and JPEG data; false when there is no valid header.
 bool ReadPNGSize(std::string_view data, int& width, int& height);

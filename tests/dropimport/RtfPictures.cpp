@@ -8,6 +8,9 @@
 
 namespace {
 
+// Enough for every playback of these tests.
+std::uint64_t budget = RtfPictures::MaxRasterPixels;
+
 std::string Sample(const char* name) { return TestEnv::ReadFile(std::string(QB_TEST_DATA_DIR) + "/rtf/" + name); }
 
 std::uint32_t Le32(const std::string& d, size_t at) {
@@ -172,7 +175,7 @@ TEST(RtfPictures, MetafilePlaysIntoABitmap) {
     TRVGraphic metafile = *RtfPictures::MakeGraphic(Picture(rtf_pict_WMF, Sample("red.wmf"), 2646, 1588, 8));
     ASSERT_EQ(metafile.Width, 100);
     ASSERT_EQ(metafile.Height, 60);
-    const std::string bmp = RtfPictures::MetafileToBitmap(metafile);
+    const std::string bmp = RtfPictures::MetafileToBitmap(metafile, budget);
     ASSERT_EQ(bmp.substr(0, 2), "BM");
     EXPECT_EQ(Le32(bmp, 2), bmp.size());
     EXPECT_EQ(Le32(bmp, 18), 100u);
@@ -185,14 +188,14 @@ TEST(RtfPictures, MetafilePlaysIntoABitmap) {
 
 TEST(RtfPictures, MetafileWithClippingPolygonsAndPensPlays) {
     TRVGraphic metafile = *RtfPictures::MakeGraphic(Picture(rtf_pict_WMF, Sample("shapes.wmf"), 200, 200, 1));
-    const std::string bmp = RtfPictures::MetafileToBitmap(metafile);
+    const std::string bmp = RtfPictures::MetafileToBitmap(metafile, budget);
     EXPECT_EQ(BmpPixel(bmp, 100, 60), 0x00FF00u);   // inside the polygon and the clip
     EXPECT_EQ(BmpPixel(bmp, 100, 190), 0xFFFFFFu);  // clipped away
 }
 
 TEST(RtfPictures, MetafileWithoutASizeTakesItsOwn) {
     TRVGraphic metafile = *RtfPictures::MakeGraphic(Picture(rtf_pict_WMF, Sample("red.wmf"), 0, 0, 8));
-    RtfPictures::MetafileToBitmap(metafile);
+    RtfPictures::MetafileToBitmap(metafile, budget);
     EXPECT_GT(metafile.Width, 0);
     EXPECT_GT(metafile.Height, 0);
 }
@@ -200,9 +203,18 @@ TEST(RtfPictures, MetafileWithoutASizeTakesItsOwn) {
 TEST(RtfPictures, HugeMetafileIsRasterisedSmaller) {
     TRVGraphic metafile = *RtfPictures::MakeGraphic(Picture(rtf_pict_WMF, Sample("red.wmf"), 1000000, 500000, 1));
     EXPECT_EQ(metafile.Width, RtfPictures::MaxImageSide);
-    const std::string bmp = RtfPictures::MetafileToBitmap(metafile);
+    const std::string bmp = RtfPictures::MetafileToBitmap(metafile, budget);
     EXPECT_EQ(Le32(bmp, 18), static_cast<std::uint32_t>(RtfPictures::MaxRasterSide));
     EXPECT_LE(Le32(bmp, 22), static_cast<std::uint32_t>(RtfPictures::MaxRasterSide));
+}
+
+TEST(RtfPictures, PlaybacksShareAPixelBudget) {
+    TRVGraphic metafile = *RtfPictures::MakeGraphic(Picture(rtf_pict_WMF, Sample("red.wmf"), 100, 60, 1));
+    std::uint64_t left = 100 * 60 * 2 + 10;
+    EXPECT_FALSE(RtfPictures::MetafileToBitmap(metafile, left).empty());
+    EXPECT_FALSE(RtfPictures::MetafileToBitmap(metafile, left).empty());
+    EXPECT_EQ(left, 10u);
+    EXPECT_EQ(RtfPictures::MetafileToBitmap(metafile, left), "");
 }
 
 TEST(RtfPictures, DamagedMetafilesRaiseInsteadOfPlaying) {
@@ -227,9 +239,9 @@ TEST(RtfPictures, DamagedMetafilesRaiseInsteadOfPlaying) {
     for (const Case& c : cases) {
         TRVGraphic metafile = *RtfPictures::MakeGraphic(Picture(rtf_pict_WMF, c.Data, 100, 60, 1));
         if (c.Plays) {
-            EXPECT_NO_THROW(RtfPictures::MetafileToBitmap(metafile));
+            EXPECT_NO_THROW(RtfPictures::MetafileToBitmap(metafile, budget));
         } else {
-            EXPECT_THROW(RtfPictures::MetafileToBitmap(metafile), EInvalidGraphic);
+            EXPECT_THROW(RtfPictures::MetafileToBitmap(metafile, budget), EInvalidGraphic);
         }
     }
 }
