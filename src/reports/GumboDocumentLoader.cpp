@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Strings.h"
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <condition_variable>
@@ -364,31 +365,73 @@ struct TLoadJob {
     }
 };
 
-class TGumboLoader final : public TDocumentLoader {
+// A load running on its worker thread. Whatever ends it (a finished wait, an abort, an
+// exception, a read-ahead nobody asked for), the worker is joined or left to finish alone; it
+// never outlives a std::thread that still owns it.
+class TPendingLoad {
 public:
-    std::unique_ptr<THTMLDocument> Load(const std::string& fileName, const std::function<bool()>& aborted) override {
-        if (aborted && aborted()) return nullptr;
-        auto job = std::make_shared<TLoadJob>();
-        std::thread worker([job, fileName] { job->Run(fileName); });
-        // Whatever ends the wait (an abort, an exception from aborted), the worker is either
-        // joined or left to finish alone; it never outlives a std::thread that still owns it.
-        struct TRelease {
-            std::thread& Worker;
-            ~TRelease() {
-                if (Worker.joinable()) Worker.detach();
-            }
-        } release{worker};
-        std::unique_lock<std::mutex> lock(job->Lock);
-        while (!job->Ready.wait_for(lock, PollInterval, [&] { return job->Done; })) {
+    explicit TPendingLoad(const std::string& fileName)
+        : FJob(std::make_shared<TLoadJob>()), FWorker([job = FJob, fileName] { job->Run(fileName); }) {}
+    TPendingLoad(TPendingLoad&&) = default;
+    TPendingLoad& operator=(TPendingLoad&& other) noexcept {
+        if (FWorker.joinable()) FWorker.detach();
+        FJob = std::move(other.FJob);
+        FWorker = std::move(other.FWorker);
+        return *this;
+    }
+    ~TPendingLoad() {
+        if (FWorker.joinable()) FWorker.detach();
+    }
+
+    // Waits for the document, asking aborted now and then; null when it said stop.
+    std::unique_ptr<THTMLDocument> Wait(const std::function<bool()>& aborted) {
+        std::unique_lock<std::mutex> lock(FJob->Lock);
+        while (!FJob->Ready.wait_for(lock, PollInterval, [&] { return FJob->Done; })) {
             lock.unlock();
             if (aborted && aborted()) return nullptr;
             lock.lock();
         }
         lock.unlock();
-        worker.join();
-        if (job->Error) std::rethrow_exception(job->Error);
-        return std::move(job->Document);
+        FWorker.join();
+        if (FJob->Error) std::rethrow_exception(FJob->Error);
+        return std::move(FJob->Document);
     }
+
+private:
+    std::shared_ptr<TLoadJob> FJob;
+    std::thread FWorker;
+};
+
+// How many of the upcoming notes may be loading at once: one per processor, at least two (the
+// next note and the one after it) and at most four, since each parse holds many times its
+// file's size in memory.
+size_t ReadAheadLimit() { return std::clamp<size_t>(std::thread::hardware_concurrency(), 2, 4); }
+
+class TGumboLoader final : public TDocumentLoader {
+public:
+    std::unique_ptr<THTMLDocument> Load(const std::string& fileName, const std::function<bool()>& aborted) override {
+        if (aborted && aborted()) return nullptr;
+        const auto pending = std::find_if(FAhead.begin(), FAhead.end(), [&](const auto& load) { return load.first == fileName; });
+        if (pending == FAhead.end()) return TPendingLoad(fileName).Wait(aborted);
+        TPendingLoad load = std::move(pending->second);
+        FAhead.erase(pending);
+        return load.Wait(aborted);
+    }
+
+    void Prefetch(const std::vector<std::string>& upcoming) override {
+        // Reads ahead that are no longer expected are let go.
+        std::erase_if(FAhead, [&](const auto& load) {
+            return std::find(upcoming.begin(), upcoming.end(), load.first) == upcoming.end();
+        });
+        for (const std::string& file : upcoming) {
+            if (FAhead.size() >= ReadAheadLimit()) break;
+            const bool started = std::any_of(FAhead.begin(), FAhead.end(), [&](const auto& load) { return load.first == file; });
+            if (!started) FAhead.emplace_back(file, TPendingLoad(file));
+        }
+    }
+
+private:
+    std::vector<std::pair<std::string, TPendingLoad>> FAhead;
 };
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class THTMLDocument {
 public:
@@ -29,4 +30,8 @@ public:
     // true the wait ends at once. Null when the file could not be loaded or the wait was
     // aborted.
     virtual std::unique_ptr<THTMLDocument> Load(const std::string& fileName, const std::function<bool()>& aborted) = 0;
+    // The files that will be loaded next, in order, starting with the very next one: a loader
+    // may start reading them now, so that several notes are parsed at once. Each is still
+    // parsed only once; a read-ahead whose file is no longer listed is let go.
+    virtual void Prefetch(const std::vector<std::string>& upcoming) {}
 };

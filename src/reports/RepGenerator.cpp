@@ -169,6 +169,10 @@ bool TRepGenerator::FinalizeToStrings(TStringList& lines) const {
     });
 }
 
+void TRepGenerator::ReadAhead(const TStringList& upcoming) {
+    TrapVoid("TRepGenerator.ReadAhead", [&] { FLoader->Prefetch(upcoming); });
+}
+
 void TRepGenerator::AddToTOC(const std::string& title, const std::string& link) {
     TrapVoid("TRepGenerator.AddToTOC", [&] {
         if (!TocEnabled) return;

@@ -40,6 +40,9 @@ public:
     // Appends the whole report to lines: header, the lists and the notes in the order the
     // positions give, then the footer. Written out each followed by CR LF.
     bool FinalizeToStrings(TStringList& lines) const;
+    // The note files that will be added next, in order, starting with the very next one: the
+    // loader may read and parse them ahead, several at once.
+    void ReadAhead(const TStringList& upcoming);
 
     // Asked while a note loads and between its elements; when it says true, Aborted is set
     // and the note being added is dropped. The report run ties it to its Cancel button.

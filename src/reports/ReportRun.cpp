@@ -9,6 +9,7 @@
 #include "settings/Trap.h"
 #include "store/ReportUtils.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace ReportRun {
@@ -20,6 +21,8 @@ using TClock = std::chrono::steady_clock;
 // While a note is being read the progress window is asked at most this often: asking lets
 // the application handle its events, which costs more than reading a small element.
 constexpr auto ReadingPollInterval = std::chrono::milliseconds(20);
+// How many notes, from the next one on, the loader is offered to read ahead.
+constexpr size_t ReadAheadNotes = 4;
 
 class TReportRun {
 public:
@@ -27,6 +30,7 @@ public:
 
     // The report file, or "" when none was made.
     std::string Make(const std::string& folderPath) {
+        if (!Options) return {};  // no settings, no store
         if (FProgress) FProgress->Show("Generating report...", "Generating report... \nPlease, wait....");
         TRepGenerator generator;
         generator.TocPosition = TRepGenerator::PositionBeforeNotes;
@@ -52,7 +56,10 @@ public:
         SetMax(static_cast<int>(files.size()) + 1);
         if (Checkpoint()) return {};
 
-        for (const std::string& file : files) {
+        for (size_t i = 0; i < files.size(); ++i) {
+            const std::string& file = files[i];
+            // This note and the next ones are parsed side by side.
+            generator.ReadAhead({files.begin() + i, files.begin() + std::min(files.size(), i + ReadAheadNotes)});
             // A note that cannot be read or added is left out; the notes after it still are
             // reported. (Reading a note without an info block writes one into it.)
             ReportUtils::TNoteInfo note;

@@ -105,6 +105,21 @@ TEST(GumboDocumentLoader, LoadsAFileOrGivesNothing) {
     EXPECT_EQ(asked, 1);
 }
 
+TEST(GumboDocumentLoader, ReadAheadGivesTheSameDocuments) {
+    const std::string dir = TestEnv::MakeTempDir("ahead");
+    for (const char* name : {"a", "b", "c", "d"}) TestEnv::WriteFile(dir + name + ".html", std::string("<p>") + name + "</p>");
+    const auto loader = Create();
+    loader->Prefetch({dir + "a.html", dir + "b.html", dir + "c.html"});
+    TestEnv::WriteFile(dir + "c.html", "<p>c, changed before its turn</p>");
+    loader->Prefetch({dir + "d.html"});  // a, b and c are no longer expected
+    for (const char* name : {"b", "a", "d"})
+        EXPECT_EQ(Children(*loader->Load(dir + name + ".html", nullptr)), TLines{std::string("<p>") + name + "</p>"}) << name;
+    EXPECT_EQ(Children(*loader->Load(dir + "c.html", nullptr)), TLines{"<p>c, changed before its turn</p>"})
+        << "a dropped read-ahead is read again";
+    loader->Prefetch({dir + "a.html", dir + "missing.html"});
+    EXPECT_FALSE(loader->Load(dir + "missing.html", nullptr));
+}  // the loader goes with a read-ahead still pending
+
 TEST(GumboDocumentLoader, AnAbortEndsTheWaitForALongDocument) {
     const std::string file = TestEnv::MakeTempDir("long") + "long.html";
     std::string html;
