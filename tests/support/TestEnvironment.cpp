@@ -1,5 +1,7 @@
 #include "TestEnvironment.h"
 
+#include "SandboxHome.h"
+
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
 #include "settings/DebugM.h"
@@ -21,12 +23,7 @@ std::string FRoot;
 
 const std::string& Root() { return FRoot; }
 
-std::string MakeTempDir(const std::string& name) {
-    static int counter = 0;
-    const std::string dir = FRoot + "t" + std::to_string(++counter) + "-" + name + "/";
-    if (!FileSystem::ForceDirectories(dir)) throw std::runtime_error("cannot create " + dir);
-    return dir;
-}
+std::string MakeTempDir(const std::string& name) { return SandboxHome::MakeTempDir(FRoot, name); }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
     FileSystem::ForceDirectories(FileSystem::ExtractFilePath(path));
@@ -48,25 +45,7 @@ void EnableDebugLog(bool on) {
     DebugM::Initialize();
 }
 
-void Setup() {
-    char pattern[] = "/tmp/quillbox-test-XXXXXX";
-    const char* dir = ::mkdtemp(pattern);
-    if (!dir) throw std::runtime_error("mkdtemp failed");
-    FRoot = std::string(dir) + "/";
-    ::setenv("HOME", (FRoot + "home").c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", (FRoot + "home/.config").c_str(), 1);
-    ::setenv("XDG_DATA_HOME", (FRoot + "home/.local/share").c_str(), 1);
-    ::setenv("XDG_DOCUMENTS_DIR", (FRoot + "home/Documents").c_str(), 1);
-    ::setenv("TMPDIR", (FRoot + "tmp").c_str(), 1);
-    ::unsetenv("QUILLBOX_DATA_DIR");
-    FileSystem::ForceDirectories(FRoot + "home/Documents");
-    FileSystem::ForceDirectories(FRoot + "home/.local/share/quillbox");
-    FileSystem::ForceDirectories(FRoot + "tmp");
-    ::setenv("LC_ALL", "C.UTF-8", 1);
-    std::setlocale(LC_ALL, "C.UTF-8");
-    SetTimeZone("UTC");
-    DebugM::Initialize();
-}
+void Setup() { FRoot = SandboxHome::SetUp("quillbox-test"); }
 
 }  // namespace TestEnv
 
@@ -74,6 +53,6 @@ int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     TestEnv::Setup();
     const int rc = RUN_ALL_TESTS();
-    if (!std::getenv("QB_KEEP_TEST_HOME")) FileSystem::RemoveTree(TestEnv::Root());
+    SandboxHome::TearDown(TestEnv::Root());
     return rc;
 }
