@@ -41,6 +41,19 @@ void ReplaceAllOf(std::string& text, std::initializer_list<TPlaceholder> placeho
     for (const auto& [word, value] : placeholders) ReplaceEvery(text, word, value);
 }
 
+// References to a note's images ("clip.files/...") become absolute paths into the store, so
+// the report in the temporary folder shows them; nothing is copied. Only a note that has its
+// companion folder is touched, and a reference that already names the store path is left
+// alone.
+void PointAtCompanionFolder(std::string& section, const std::string& fileName) {
+    if (!FileSystem::DirectoryExists(FileSystem::ChangeFileExt(fileName, ".files/"))) return;
+    const std::string noteFolder = FileSystem::ExtractFilePath(fileName);
+    std::string relative = fileName;
+    if (const size_t at = relative.find(noteFolder); at != std::string::npos) relative.erase(at, noteFolder.size());
+    relative = FileSystem::ChangeFileExt(relative, ".files/");
+    ReplaceEvery(section, relative, noteFolder + relative, noteFolder);
+}
+
 }  // namespace
 
 TRepGenerator::TRepGenerator(std::unique_ptr<TDocumentLoader> loader)
@@ -99,7 +112,6 @@ bool TRepGenerator::AddNote(const std::string& fileName, const std::string& titl
     return Trap("TRepGenerator.AddNote", false, [&] {
         Aborted = false;
         if (!FileSystem::FileExists(fileName)) return false;
-        const std::string noteFolder = FileSystem::ExtractFilePath(fileName);
         const std::unique_ptr<THTMLDocument> document = LoadDocument(fileName);
         std::string html = document && !Aborted ? WalkCollection(*document) : std::string();
 
@@ -131,16 +143,7 @@ bool TRepGenerator::AddNote(const std::string& fileName, const std::string& titl
                                {"#NOTE_TIME#", time},
                                {"#NOTE_COMMENTS#", comments}});
 
-        // References to the note's images ("clip.files/...") become absolute paths into the
-        // store, so the report in the temporary folder shows them; nothing is copied. A
-        // reference that already names the store path is left alone.
-        const std::string companion = FileSystem::ChangeFileExt(fileName, ".files/");
-        if (FileSystem::DirectoryExists(companion)) {
-            std::string relative = fileName;
-            if (const size_t at = relative.find(noteFolder); at != std::string::npos) relative.erase(at, noteFolder.size());
-            relative = FileSystem::ChangeFileExt(relative, ".files/");
-            ReplaceEvery(section, relative, noteFolder + relative, noteFolder);
-        }
+        PointAtCompanionFolder(section, fileName);
         NotesOut.push_back(std::move(section));
         AddToRefList(shortURL, url);
         return true;

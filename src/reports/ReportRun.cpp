@@ -41,38 +41,7 @@ public:
         generator.OnQueryAbort = [this] { return CancelledWhileReading(); };
 
         const std::string folder = Options->FolderToStore + folderPath + "/";
-        ReportUtils::TNoteInfo folderInfo;
-        if (!ReportUtils::LoadNodeFromFile(folder, folderInfo) || !folderInfo.IsFolder) return {};
-        if (Checkpoint()) return {};
-
-        if (!generator.Initialize(TemplateFile(), folderInfo.Name, "", "", "", "", "",
-                                  DateTimeUtils::FormatShortDate(folderInfo.Created),
-                                  DateTimeUtils::FormatLongTime(folderInfo.Created)))
-            return {};
-        if (Checkpoint()) return {};
-
-        ReportUtils::TStringList files;
-        ReportUtils::MyAdvBuildFileList(folder + "*.html", FileSystem::faAnyFile, files, false, false, false);
-        SetMax(static_cast<int>(files.size()) + 1);
-        if (Checkpoint()) return {};
-
-        for (size_t i = 0; i < files.size(); ++i) {
-            const std::string& file = files[i];
-            // This note and the next ones are parsed side by side.
-            generator.ReadAhead({files.begin() + i, files.begin() + std::min(files.size(), i + ReadAheadNotes)});
-            // A note that cannot be read or added is left out; the notes after it still are
-            // reported. (Reading a note without an info block writes one into it.)
-            ReportUtils::TNoteInfo note;
-            if (ReportUtils::LoadNodeFromFile(file, note)) {
-                generator.AddNote(file, note.Name, CodePage::WideToAnsi(note.OriginalTitle),
-                                  CodePage::WideToAnsi(note.OriginalURL), CodePage::WideToAnsi(note.Comments),
-                                  DateTimeUtils::FormatShortDate(note.Created), DateTimeUtils::FormatLongTime(note.Created));
-            }
-            if (Checkpoint()) break;
-            StepIt();
-        }
-        if (FCancelled) return {};
-
+        if (!Prepare(generator, folder) || !AddNotes(generator, folder)) return {};
         ReportUtils::TStringList lines;
         if (!generator.FinalizeToStrings(lines)) return {};
         const std::string reportFile = WriteReport(Strings::JoinLines(lines));
@@ -82,6 +51,39 @@ public:
     }
 
 private:
+    // Reads the folder (its name is the title, its last-write time the date) and the template.
+    bool Prepare(TRepGenerator& generator, const std::string& folder) {
+        ReportUtils::TNoteInfo folderInfo;
+        if (!ReportUtils::LoadNodeFromFile(folder, folderInfo) || !folderInfo.IsFolder || Checkpoint()) return false;
+        return generator.Initialize(TemplateFile(), folderInfo.Name, "", "", "", "", "",
+                                    DateTimeUtils::FormatShortDate(folderInfo.Created),
+                                    DateTimeUtils::FormatLongTime(folderInfo.Created)) &&
+               !Checkpoint();
+    }
+
+    // Adds the folder's own notes in directory order; false when the user cancelled.
+    bool AddNotes(TRepGenerator& generator, const std::string& folder) {
+        ReportUtils::TStringList files;
+        ReportUtils::MyAdvBuildFileList(folder + "*.html", FileSystem::faAnyFile, files, false, false, false);
+        SetMax(static_cast<int>(files.size()) + 1);
+        if (Checkpoint()) return false;
+        for (size_t i = 0; i < files.size(); ++i) {
+            // This note and the next ones are parsed side by side.
+            generator.ReadAhead({files.begin() + i, files.begin() + std::min(files.size(), i + ReadAheadNotes)});
+            // A note that cannot be read or added is left out; the notes after it are still
+            // reported. (Reading a note without an info block writes one into it.)
+            ReportUtils::TNoteInfo note;
+            if (ReportUtils::LoadNodeFromFile(files[i], note)) {
+                generator.AddNote(files[i], note.Name, CodePage::WideToAnsi(note.OriginalTitle),
+                                  CodePage::WideToAnsi(note.OriginalURL), CodePage::WideToAnsi(note.Comments),
+                                  DateTimeUtils::FormatShortDate(note.Created), DateTimeUtils::FormatLongTime(note.Created));
+            }
+            if (Checkpoint()) return false;
+            StepIt();
+        }
+        return true;
+    }
+
     // The window gets its events handled and is asked whether the user cancelled.
     bool Checkpoint() {
         FLastAsked = TClock::now();
