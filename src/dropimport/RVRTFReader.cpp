@@ -202,13 +202,12 @@ TRVRTFErrorCode TRVRTFReader::ParseKeyword() {
         const char symbol = static_cast<char>(c);
         return TranslateKeyword(std::string_view(&symbol, 1), false, 0);
     }
-    // No keyword in the table is longer than this; a longer one is read whole and ignored.
+    // Every keyword in the table is shorter than this; a longer one is read whole, and what is
+    // kept of it matches nothing.
     char name[32];
     size_t length = 0;
-    bool tooLong = false;
     while (IsLetter(c)) {
         if (length < sizeof name) name[length++] = static_cast<char>(c);
-        else tooLong = true;
         c = GetC();
     }
     bool negative = false, hasParam = false;
@@ -225,11 +224,6 @@ TRVRTFErrorCode TRVRTFReader::ParseKeyword() {
     if (c != ' ' && c != Eof) UngetC(c);
     if (FUnicodeSkipLeft > 0) {  // a keyword counts as one fallback character
         --FUnicodeSkipLeft;
-        return rtf_ec_OK;
-    }
-    if (tooLong) {
-        if (FSkipDestIfUnknown) FState.Destination = rdsSkip;
-        FSkipDestIfUnknown = false;
         return rtf_ec_OK;
     }
     return TranslateKeyword(std::string_view(name, length), hasParam, static_cast<int>(negative ? -param : param));
