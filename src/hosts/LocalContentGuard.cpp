@@ -1,5 +1,7 @@
 #include "hosts/LocalContentGuard.h"
 
+#include "settings/Options.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QWebEngineSettings>
@@ -20,7 +22,7 @@ bool IsPassive(QWebEngineUrlRequestInfo::ResourceType type) {
 }  // namespace
 
 bool TLocalContentGuard::Allows(const QUrl& request, const QUrl& firstParty,
-                                QWebEngineUrlRequestInfo::ResourceType type) {
+                                QWebEngineUrlRequestInfo::ResourceType type, const QString& storeRoot) {
     if (!request.isLocalFile()) return true;
     if (type == QWebEngineUrlRequestInfo::ResourceTypeMainFrame) return true;
     if (!firstParty.isLocalFile()) return false;
@@ -30,11 +32,14 @@ bool TLocalContentGuard::Allows(const QUrl& request, const QUrl& firstParty,
     const QString folder = pageInfo.path() + "/";
     const QString companion = folder + pageInfo.completeBaseName() + ".files/";
     if (target.startsWith(companion)) return true;
-    return IsPassive(type) && QFileInfo(target).path() + "/" == folder;
+    if (!IsPassive(type)) return false;
+    const QString store = storeRoot.isEmpty() ? QString() : QDir::cleanPath(storeRoot) + "/";
+    return QFileInfo(target).path() + "/" == folder || (!store.isEmpty() && target.startsWith(store));
 }
 
 void TLocalContentGuard::interceptRequest(QWebEngineUrlRequestInfo& info) {
-    if (!Allows(info.requestUrl(), info.firstPartyUrl(), info.resourceType())) info.block(true);
+    const QString storeRoot = Options ? QString::fromLocal8Bit(Options->FolderToStore.c_str()) : QString();
+    if (!Allows(info.requestUrl(), info.firstPartyUrl(), info.resourceType(), storeRoot)) info.block(true);
 }
 
 void ConfigureWebProfile(QWebEngineProfile* profile) {

@@ -17,8 +17,10 @@ public:
     // Whether a request for a local file may load for the top-level document firstParty.
     // Top-level navigations always may; any other local request only from a local page and
     // inside its companion folder, or, for passive content (pictures, style sheets, fonts,
-    // media), in the page's own folder.
-    static bool Allows(const QUrl& request, const QUrl& firstParty, QWebEngineUrlRequestInfo::ResourceType type);
+    // media), in the page's own folder or anywhere in the notes store (storeRoot): a report in
+    // the temporary folder shows the pictures of the notes it was made from.
+    static bool Allows(const QUrl& request, const QUrl& firstParty, QWebEngineUrlRequestInfo::ResourceType type,
+                       const QString& storeRoot = QString());
 };
 
 // The web settings every browser page of the program gets: scripts and pictures on, local

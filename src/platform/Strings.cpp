@@ -116,9 +116,38 @@ std::string ReplaceFirstIgnoreCase(const std::string& text, std::string_view wha
 
 std::string ReplaceAll(std::string text, std::string_view what, std::string_view with) {
     if (what.empty()) return text;
-    for (size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + with.size()))
-        text.replace(p, what.size(), with);
-    return text;
+    size_t p = text.find(what);
+    if (p == std::string::npos) return text;
+    // Built in one pass: replacing in place would move the tail once per occurrence.
+    std::string out;
+    out.reserve(text.size());
+    size_t from = 0;
+    for (; p != std::string::npos; p = text.find(what, from)) {
+        out.append(text, from, p - from);
+        out += with;
+        from = p + what.size();
+    }
+    out.append(text, from, std::string::npos);
+    return out;
+}
+
+std::string PercentEncode(std::string_view text, std::string_view keep) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (const char ch : text) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        const bool unreserved = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                                c == '-' || c == '.' || c == '_' || c == '~';
+        if (unreserved || keep.find(ch) != std::string_view::npos) {
+            out += ch;
+        } else {
+            out += '%';
+            out += digits[c >> 4];
+            out += digits[c & 15];
+        }
+    }
+    return out;
 }
 
 bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }

@@ -21,6 +21,9 @@ size_t AnsiFindText(std::string_view text, std::string_view needle);
 // Replaces the first occurrence of what (ignoring case) by with; unchanged when absent.
 std::string ReplaceFirstIgnoreCase(const std::string& text, std::string_view what, std::string_view with);
 std::string ReplaceAll(std::string text, std::string_view what, std::string_view with);
+// Percent-encodes every byte but the unreserved URL characters (letters, digits, "-._~") and
+// those in keep ("/" for paths).
+std::string PercentEncode(std::string_view text, std::string_view keep = "");
 bool StartsWith(std::string_view text, std::string_view prefix);
 bool EndsWith(std::string_view text, std::string_view suffix);
 // Splits at CR LF, CR or LF, as a text file's lines are read; a final line end adds no line.

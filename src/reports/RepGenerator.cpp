@@ -44,7 +44,9 @@ void ReplaceAllOf(std::string& text, std::initializer_list<TPlaceholder> placeho
 // References to a note's images ("clip.files/...") become absolute paths into the store, so
 // the report in the temporary folder shows them; nothing is copied. Only a note that has its
 // companion folder is touched, and a reference that already names the store path is left
-// alone.
+// alone. The add-note dialog writes the reference percent-encoded ("My%20clip.files/..."), so
+// that form is pointed at the store too, as a file URL that survives "#" or "%" in a folder
+// name.
 void PointAtCompanionFolder(std::string& section, const std::string& fileName) {
     if (!FileSystem::DirectoryExists(FileSystem::ChangeFileExt(fileName, ".files/"))) return;
     const std::string noteFolder = FileSystem::ExtractFilePath(fileName);
@@ -52,6 +54,11 @@ void PointAtCompanionFolder(std::string& section, const std::string& fileName) {
     if (const size_t at = relative.find(noteFolder); at != std::string::npos) relative.erase(at, noteFolder.size());
     relative = FileSystem::ChangeFileExt(relative, ".files/");
     ReplaceEvery(section, relative, noteFolder + relative, noteFolder);
+    const std::string encoded = Strings::PercentEncode(relative, "/");
+    if (encoded != relative) {
+        const std::string folderURL = "file://" + Strings::PercentEncode(noteFolder, "/");
+        ReplaceEvery(section, encoded, folderURL + encoded, folderURL);
+    }
 }
 
 }  // namespace

@@ -89,6 +89,28 @@ private slots:
         QCOMPARE(TLocalContentGuard::Allows(QUrl(request), QUrl(page), RT::ResourceType(type)), allowed);
     }
 
+    // A report in the temporary folder shows the pictures of the store's notes, and nothing else.
+    void guardAdmitsStorePicturesToReports_data() {
+        QTest::addColumn<QString>("request");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<bool>("allowed");
+        QTest::newRow("note picture") << "file:///s/Trips/Rome.files/a.png" << int(RT::ResourceTypeImage) << true;
+        QTest::newRow("note read by script") << "file:///s/Trips/Rome.html" << int(RT::ResourceTypeXhr) << false;
+        QTest::newRow("picture outside the store") << "file:///home/u/photo.png" << int(RT::ResourceTypeImage) << false;
+        QTest::newRow("folder beside the store") << "file:///store2/a.png" << int(RT::ResourceTypeImage) << false;
+    }
+    void guardAdmitsStorePicturesToReports() {
+        QFETCH(QString, request);
+        QFETCH(int, type);
+        QFETCH(bool, allowed);
+        QCOMPARE(TLocalContentGuard::Allows(QUrl(request), QUrl("file:///tmp/tmprep.html"), RT::ResourceType(type),
+                                            "/s/"),
+                 allowed);
+        QCOMPARE(TLocalContentGuard::Allows(QUrl(request), QUrl("file:///tmp/tmprep.html"), RT::ResourceType(type),
+                                            "/store"),
+                 QString(request).startsWith("file:///store/"));
+    }
+
     // A captured page's scripts try to read other files; its own picture still shows.
     void localPageShowsItsPicturesButReadsNoOtherFile() {
         const std::string dir = GuiTestEnv::MakeTempDir("captured");

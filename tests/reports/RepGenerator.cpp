@@ -307,6 +307,15 @@ TEST_F(RepGenerator, CompanionFolderReferencesBecomeStorePaths) {
     EXPECT_EQ(generator->NotesOut[1], "<img src=\"nofolder.files/a.png\"><A NAME=1001></A>\r\n");
 }
 
+TEST_F(RepGenerator, PercentEncodedCompanionReferencesBecomeStoreFileURLs) {
+    // The add-note dialog writes "My%20clip.files/..." for a note named "My clip".
+    auto generator = Initialized({"<!--NOTE_BEGIN-->", "#NOTE_TEXT#", "<!--NOTE_END-->"});
+    FileSystem::ForceDirectories(Dir + "My clip.files");
+    ASSERT_TRUE(generator->AddNote(Note("My clip", {"<img src=\"My%20clip.files/a%20b.png\">"}), "t", "", "", "", "", ""));
+    EXPECT_EQ(generator->NotesOut[0],
+              "<img src=\"file://" + Strings::PercentEncode(Dir, "/") + "My%20clip.files/a%20b.png\"><A NAME=1000></A>\r\n");
+}
+
 TEST_F(RepGenerator, FailuresDropOnlyTheNoteConcerned) {
     auto generator = Initialized(WorkedExampleTemplate);
     EXPECT_FALSE(generator->AddNote(Dir + "missing.html", "t", "", "http://x.org/", "", "", ""));
