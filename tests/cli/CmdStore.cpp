@@ -1,50 +1,20 @@
 // quillbox-cli list and import-favorites, run as the built program over a store of its own.
-#include "TestEnvironment.h"
+#include "CliRunner.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
 #include "settings/Options.h"
 #include "store/ReportUtils.h"
 
 #include <cstdlib>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
-
-struct TRun {
-    int ExitCode = -1;
-    std::string Out, Err;
-};
-
-TRun RunCli(std::vector<std::string> args) {
-    const std::string out = TestEnv::Root() + "cli.out", err = TestEnv::Root() + "cli.err";
-    args.insert(args.begin(), QB_CLI_PATH);
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
-        ::dup2(::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
-        ::execv(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, TestEnv::ReadFile(out), TestEnv::ReadFile(err)};
-}
 
 // Each test gets a store of its own, named in the settings the program reads.
 class CliStore : public testing::Test {
 protected:
     void SetUp() override {
-        Store = TestEnv::MakeTempDir("store");
-        TRegistry reg;
-        reg.OpenKey(TOptions::RegistryKey, true);
-        reg.WriteString("FolderToStore", Store);
-        reg.CloseKey();
+        Store = UseFreshStore();
         FileSystem::RemoveTree(std::string(std::getenv("HOME")) + "/Favorites");
     }
     std::string Store;
@@ -61,7 +31,7 @@ TEST_F(CliStore, ListShowsTheRootsFoldersOnly) {
     FileSystem::ForceDirectories(Store + "A2");
     FileSystem::ForceDirectories(Store + "A2.files");
     TestEnv::WriteFile(Store + "a.html", "<p>at the top</p>");
-    const TRun run = RunCli({"list"});
+    const TCliRun run = RunCli({"list"});
     EXPECT_EQ(run.ExitCode, 0) << run.Err;
     EXPECT_EQ(run.Out, "D\tA2\nD\tb\n");
 }
@@ -70,7 +40,7 @@ TEST_F(CliStore, ListShowsAFoldersChildrenInTreeOrder) {
     for (const char* name : {"Trips/Italy/Zed", "Trips/Italy/alpha", "Trips/Italy/x.files"}) FileSystem::ForceDirectories(Store + name);
     TestEnv::WriteFile(Store + "Trips/Italy/x.html", Block + "<p>x</p>\r\n");
     for (const std::string& path : {std::string("Trips/Italy"), std::string("Trips/Italy/")}) {
-        const TRun run = RunCli({"list", path});
+        const TCliRun run = RunCli({"list", path});
         EXPECT_EQ(run.ExitCode, 0) << run.Err;
         EXPECT_EQ(run.Out, "D\talpha\nD\tZed\nN\tx\thttp://x/ q\t12/07/26 14:03:59\n") << "a tab inside a field becomes a blank";
     }
@@ -78,7 +48,7 @@ TEST_F(CliStore, ListShowsAFoldersChildrenInTreeOrder) {
 
 TEST_F(CliStore, ListRepairsANoteWithoutABlock) {
     TestEnv::WriteFile(Store + "F/plain.html", "<p>plain</p>\r\n");
-    const TRun run = RunCli({"list", "F"});
+    const TCliRun run = RunCli({"list", "F"});
     EXPECT_EQ(run.ExitCode, 0) << run.Err;
     EXPECT_TRUE(run.Out.rfind("N\tplain\t\t", 0) == 0) << run.Out;
     EXPECT_EQ(TestEnv::ReadFile(Store + "F/plain.html").rfind(ReportUtils::NoteWarningLine, 0), 0u);
@@ -93,7 +63,7 @@ TEST_F(CliStore, BadArguments) {
         {{"list", "F", "G"}, 2},  {{"import-favorites", "x"}, 2}, {{"no-such-command"}, 2},
     };
     for (const auto& c : cases) {
-        const TRun run = RunCli(c.args);
+        const TCliRun run = RunCli(c.args);
         EXPECT_EQ(run.ExitCode, c.exitCode) << c.args.back();
         EXPECT_EQ(run.Out, "") << c.args.back();
         EXPECT_NE(run.Err, "") << c.args.back();
@@ -103,7 +73,7 @@ TEST_F(CliStore, BadArguments) {
 TEST_F(CliStore, ImportFavoritesPrintsTheSuccessText) {
     const std::string favorites = std::string(std::getenv("HOME")) + "/Favorites/";
     FileSystem::ForceDirectories(favorites + "Empty");
-    TRun run = RunCli({"import-favorites"});
+    TCliRun run = RunCli({"import-favorites"});
     EXPECT_EQ(run.ExitCode, 1) << "no shortcuts: nothing imported";
     EXPECT_EQ(run.Out, "");
     TestEnv::WriteFile(favorites + "Sub/Site.url", "[InternetShortcut]\r\nURL=http://site/\r\n");

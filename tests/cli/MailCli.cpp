@@ -1,23 +1,13 @@
 // quillbox-cli mail, run as the built program on sample messages.
-#include "TestEnvironment.h"
-#include "platform/Shell.h"
+#include "CliRunner.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-struct TRun {
-    int ExitCode = -1;
-    std::string Out;
-};
-
-TRun Mail(const std::vector<std::string>& args) {
-    std::vector<std::string> argv{QB_CLI_PATH, "mail"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    TRun run;
-    Shell::RunCapture(argv, run.Out);
-    run.ExitCode = Shell::RunWait(argv);
-    return run;
+TCliRun Mail(std::vector<std::string> args) {
+    args.insert(args.begin(), "mail");
+    return RunCli(args);
 }
 
 std::string Sample(const std::string& name) { return std::string(QB_TEST_DATA_DIR) + "/mail/" + name; }
@@ -25,7 +15,7 @@ std::string Sample(const std::string& name) { return std::string(QB_TEST_DATA_DI
 }  // namespace
 
 TEST(CliMail, PrintsHeaderFieldsAndTheHtmlBody) {
-    const TRun run = Mail({Sample("alternative.eml")});
+    const TCliRun run = Mail({Sample("alternative.eml")});
     EXPECT_EQ(run.ExitCode, 0);
     EXPECT_EQ(run.Out,
               "Subject: Gr\xC3\xBC\xC3\x9F" "e aus Berlin\n"
@@ -41,7 +31,7 @@ TEST(CliMail, PrintsHeaderFieldsAndTheHtmlBody) {
 }
 
 TEST(CliMail, FallsBackToThePlainBody) {
-    const TRun run = Mail({Sample("uuencoded.eml")});
+    const TCliRun run = Mail({Sample("uuencoded.eml")});
     EXPECT_EQ(run.ExitCode, 0);
     EXPECT_EQ(run.Out,
               "Subject: the file\n"
@@ -56,7 +46,7 @@ TEST(CliMail, FallsBackToThePlainBody) {
 }
 
 TEST(CliMail, WithoutAnyTextBodyStopsAfterTheHeaderFields) {
-    const TRun run = Mail({Sample("attachment_only.eml")});
+    const TCliRun run = Mail({Sample("attachment_only.eml")});
     EXPECT_EQ(run.ExitCode, 1);
     EXPECT_EQ(run.Out, "Subject: data\nFrom-Name: \nFrom-Address: hank@example.com\nDate: 12/30/99 00:00:00\nAttachments: 1\n");
 }
@@ -64,7 +54,7 @@ TEST(CliMail, WithoutAnyTextBodyStopsAfterTheHeaderFields) {
 TEST(CliMail, ReadsFilesSavedWithUnixLineEnds) {
     const std::string file = TestEnv::MakeTempDir("mail") + "unix.eml";
     TestEnv::WriteFile(file, "Subject: unix\nContent-Type: text/html\n\n<p>x</p>\n");
-    const TRun run = Mail({file});
+    const TCliRun run = Mail({file});
     EXPECT_EQ(run.ExitCode, 0);
     EXPECT_TRUE(run.Out.starts_with("Subject: unix\n")) << run.Out;
     EXPECT_TRUE(run.Out.ends_with("\n\n<p>x</p>\n")) << run.Out;
@@ -75,7 +65,7 @@ TEST(CliMail, UnreadableInputExitsWithTwo) {
     TestEnv::WriteFile(dir + "bad.eml", "Subject: x\r\n\r\nbegin 644 a.bin\r\nnot uucode\r\nend\r\n");
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{dir + "missing.eml"}, {dir}, {dir + "bad.eml"}, {}, {"a", "b"}}) {
-        const TRun run = Mail(args);
+        const TCliRun run = Mail(args);
         EXPECT_EQ(run.ExitCode, 2) << (args.empty() ? "" : args[0]);
         EXPECT_EQ(run.Out, "");
     }

@@ -1,6 +1,6 @@
 // quillbox-cli report, run as the built program over a store of its own, with the shipped
 // template the program installs at start.
-#include "TestEnvironment.h"
+#include "CliRunner.h"
 #include "platform/FileSystem.h"
 #include "platform/Folders.h"
 #include "platform/Registry.h"
@@ -22,10 +22,9 @@ std::vector<std::string> Command(const std::vector<std::string>& args) {
 class CliReport : public testing::Test {
 protected:
     void SetUp() override {
-        Store = TestEnv::MakeTempDir("store");
+        Store = UseFreshStore();
         TRegistry reg;
         reg.OpenKey(TOptions::RegistryKey, true);
-        reg.WriteString("FolderToStore", Store);
         reg.WriteString("SimpleReportDefTemplate", "Simple");
         reg.CloseKey();
         FileSystem::RemoveTree(Folders::TempFolder() + "/tmprep.html");

@@ -1,30 +1,20 @@
 // quillbox-cli rtf, run as the built program on the sample documents.
-#include "TestEnvironment.h"
+#include "CliRunner.h"
 #include "platform/FileSystem.h"
-#include "platform/Shell.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-struct TRun {
-    int ExitCode = -1;
-    std::string Out;
-};
-
-TRun Rtf(const std::vector<std::string>& args) {
-    std::vector<std::string> argv{QB_CLI_PATH, "rtf"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    TRun run;
-    Shell::RunCapture(argv, run.Out);
-    run.ExitCode = Shell::RunWait(argv);
-    return run;
+TCliRun Rtf(std::vector<std::string> args) {
+    args.insert(args.begin(), "rtf");
+    return RunCli(args);
 }
 
 std::string Sample(const std::string& name) { return std::string(QB_TEST_DATA_DIR) + "/rtf/" + name; }
 
 TEST(CliRtf, PrintsTheNoteHtml) {
-    const TRun run = Rtf({Sample("wordpad.rtf")});
+    const TCliRun run = Rtf({Sample("wordpad.rtf")});
     EXPECT_EQ(run.ExitCode, 0);
     EXPECT_EQ(run.Out.rfind("<STYLE> <!--\r\n  body { font-family: Times New Roman; font-size: 8pt }\r\n", 0), 0u);
     EXPECT_NE(run.Out.find("It’s a <B>bold</B> claim"), std::string::npos);
@@ -35,7 +25,7 @@ TEST(CliRtf, WritesPicturesIntoTheGivenFolder) {
     const std::string folder = TestEnv::MakeTempDir("cli-pictures") + "sub";  // no trailing "/", not there yet
     for (const auto& args : {std::vector<std::string>{Sample("pictures.rtf"), "--pictures", folder},
                              std::vector<std::string>{"--pictures", folder, Sample("pictures.rtf")}}) {
-        const TRun run = Rtf(args);
+        const TCliRun run = Rtf(args);
         EXPECT_EQ(run.ExitCode, 0);
         EXPECT_NE(run.Out.find("<IMG src=\"nntmp0.bmp\" width=\"100\" height=\"60\">"), std::string::npos);
         for (const char* name : {"/nntmp0.bmp", "/nntmp1.png", "/nntmp2.jpg"})
@@ -44,7 +34,7 @@ TEST(CliRtf, WritesPicturesIntoTheGivenFolder) {
 }
 
 TEST(CliRtf, PicturesGoToTheTemporaryFolderByDefault) {
-    const TRun run = Rtf({Sample("pictures.rtf")});
+    const TCliRun run = Rtf({Sample("pictures.rtf")});
     EXPECT_EQ(run.ExitCode, 0);
     const char* tmp = std::getenv("TMPDIR");
     EXPECT_TRUE(FileSystem::FileExists(std::string(tmp && *tmp ? tmp : "/tmp") + "/nntmp1.png"));
@@ -68,7 +58,7 @@ TEST(CliRtf, ExitCodes) {
         {{dir + "empty.rtf"}, 0},
     };
     for (const Case& c : cases) {
-        const TRun run = Rtf(c.Args);
+        const TCliRun run = Rtf(c.Args);
         EXPECT_EQ(run.ExitCode, c.ExitCode) << (c.Args.empty() ? "" : c.Args[0]);
         if (c.ExitCode != 0) EXPECT_EQ(run.Out, "");
     }
