@@ -17,15 +17,7 @@ struct TField {
     void* Field;
 };
 
-void LoadOrCreate(TRegistry& reg, const TField& f) {
-    if (reg.ValueExists(f.Name)) {
-        switch (f.Kind) {
-            case TField::Bool: *static_cast<bool*>(f.Field) = reg.ReadBool(f.Name); break;
-            case TField::Int: *static_cast<int*>(f.Field) = reg.ReadInteger(f.Name); break;
-            case TField::Str: *static_cast<std::string*>(f.Field) = reg.ReadString(f.Name); break;
-        }
-        return;
-    }
+void Write(TRegistry& reg, const TField& f) {
     switch (f.Kind) {
         case TField::Bool: reg.WriteBool(f.Name, *static_cast<bool*>(f.Field)); break;
         case TField::Int: reg.WriteInteger(f.Name, *static_cast<int*>(f.Field)); break;
@@ -33,11 +25,13 @@ void LoadOrCreate(TRegistry& reg, const TField& f) {
     }
 }
 
-void Write(TRegistry& reg, const TField& f) {
+// Reads the value into its field; a missing value is written with the field's content.
+void LoadOrCreate(TRegistry& reg, const TField& f) {
+    if (!reg.ValueExists(f.Name)) return Write(reg, f);
     switch (f.Kind) {
-        case TField::Bool: reg.WriteBool(f.Name, *static_cast<bool*>(f.Field)); break;
-        case TField::Int: reg.WriteInteger(f.Name, *static_cast<int*>(f.Field)); break;
-        case TField::Str: reg.WriteString(f.Name, *static_cast<std::string*>(f.Field)); break;
+        case TField::Bool: *static_cast<bool*>(f.Field) = reg.ReadBool(f.Name); break;
+        case TField::Int: *static_cast<int*>(f.Field) = reg.ReadInteger(f.Name); break;
+        case TField::Str: *static_cast<std::string*>(f.Field) = reg.ReadString(f.Name); break;
     }
 }
 

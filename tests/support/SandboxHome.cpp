@@ -42,6 +42,13 @@ std::string MakeTempDir(const std::string& root, const std::string& name) {
     return dir;
 }
 
+void WriteFile(const std::string& path, const std::string& bytes) {
+    FileSystem::ForceDirectories(FileSystem::ExtractFilePath(path));
+    FileSystem::WriteFileAtomic(path, bytes);
+}
+
+std::string ReadFile(const std::string& path) { return FileSystem::ReadFile(path); }
+
 void TearDown(const std::string& root) {
     if (!std::getenv("QB_KEEP_TEST_HOME")) FileSystem::RemoveTree(root);
 }

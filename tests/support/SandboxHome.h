@@ -10,6 +10,9 @@ namespace SandboxHome {
 std::string SetUp(const char* prefix);
 // A fresh empty folder below root, ending with "/".
 std::string MakeTempDir(const std::string& root, const std::string& name);
+// Writes a file (creating its folders) with the given bytes, and reads one whole.
+void WriteFile(const std::string& path, const std::string& bytes);
+std::string ReadFile(const std::string& path);
 // Removes the sandbox unless QB_KEEP_TEST_HOME is set.
 void TearDown(const std::string& root);
 

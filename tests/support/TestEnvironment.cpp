@@ -25,13 +25,6 @@ const std::string& Root() { return FRoot; }
 
 std::string MakeTempDir(const std::string& name) { return SandboxHome::MakeTempDir(FRoot, name); }
 
-void WriteFile(const std::string& path, const std::string& bytes) {
-    FileSystem::ForceDirectories(FileSystem::ExtractFilePath(path));
-    FileSystem::WriteFileAtomic(path, bytes);
-}
-
-std::string ReadFile(const std::string& path) { return FileSystem::ReadFile(path); }
-
 void SetTimeZone(const char* tz) {
     ::setenv("TZ", tz, 1);
     ::tzset();

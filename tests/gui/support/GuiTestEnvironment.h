@@ -2,6 +2,8 @@
 // Every GUI test process runs in its own temporary home (HOME, the XDG folders and TMPDIR
 // below one fresh folder, locale C.UTF-8, time zone UTC) on the offscreen platform, with the
 // global Options made afresh for each test function by ResetOptions.
+#include "SandboxHome.h"
+
 #include <QApplication>
 #include <QtTest>
 #include <string>
@@ -15,8 +17,8 @@ void Teardown();
 const std::string& Root();
 // A fresh empty folder below it, ending with "/".
 std::string MakeTempDir(const std::string& name);
-void WriteFile(const std::string& path, const std::string& bytes);
-std::string ReadFile(const std::string& path);
+using SandboxHome::ReadFile;
+using SandboxHome::WriteFile;
 // New Options: a fresh empty store (returned, ending with "/"), the program folder in a fresh
 // folder, DefFolder empty, the rest at their defaults; saved to the registry file.
 std::string ResetOptions();
