@@ -149,13 +149,7 @@ bool TfrmMain::LoadSubTree(TNode* node, bool loadFiles) {
     const bool result = Trap("TfrmMain.LoadSubTree", false, [&] {
         FModel->InitNode(node);
         const std::string dir = StoreFolderOf(node);
-        for (const std::string& name : ReportUtils::GetCurFOldersList(dir, true)) LoadNodeFromXML(dir + name, node);
-        if (loadFiles) {
-            ReportUtils::TStringList files;
-            ReportUtils::MyAdvBuildFileList(dir + "*.html", FileSystem::faAnyFile, files, false, false, false);
-            for (const std::string& file : files)
-                if (FileSystem::FileExists(file)) LoadNodeFromXML(file, node);
-        }
+        ReportUtils::ForEachChildPath(dir, loadFiles, [&](const std::string& path) { LoadNodeFromXML(path, node); });
         return true;
     });
     FModel->EndUpdate();

@@ -6,6 +6,7 @@
 #include "platform/DateTime.h"
 #include "platform/FileSystem.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -111,6 +112,10 @@ bool IsDirectory(const std::string& path);
 // A companion folder holds a note's images: its name ends in ".files" (any case) and is
 // longer than that. It is never listed as a folder of the store.
 bool IsCompanionFolder(std::string_view name);
+// Calls visit with the path of each child of a store folder (dir ends with "/") in the order
+// of the notes tree: its sub-folders sorted, companion folders left out, then (with loadFiles)
+// its "*.html" files in directory order.
+void ForEachChildPath(const std::string& dir, bool loadFiles, const std::function<void(const std::string&)>& visit);
 // The children of a store folder (dir ends with "/") in the order of the notes tree: the
 // sub-folders sorted, then (with loadFiles) the "*.html" notes in directory order, each read
 // with LoadNodeFromFile, so a note without a block is repaired. Unreadable entries are left out.

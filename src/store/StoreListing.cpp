@@ -1,6 +1,8 @@
 // Store listing: the file lists, sub-folder names and counts the notes tree is filled with.
 #include "store/ReportUtils.h"
 
+#include <functional>
+
 #include "platform/Strings.h"
 #include "settings/Trap.h"
 #include "store/SymbolicLinks.h"
@@ -103,17 +105,22 @@ bool IsDirectory(const std::string& path) {
     return Trap("ReportUtils.IsDirectory", false, [&] { return FileSystem::DirectoryExists(path); });
 }
 
+void ForEachChildPath(const std::string& dir, bool loadFiles, const std::function<void(const std::string&)>& visit) {
+    for (const std::string& name : GetCurFOldersList(dir, true)) visit(dir + name);
+    if (!loadFiles) return;
+    TStringList files;
+    MyAdvBuildFileList(dir + "*.html", FileSystem::faAnyFile, files, false, false, false);
+    for (const std::string& file : files)
+        if (FileSystem::FileExists(file)) visit(file);
+}
+
 std::vector<TNoteInfo> LoadFolderNodes(const std::string& dir, bool loadFiles) {
     std::vector<TNoteInfo> nodes;
     TrapVoid("ReportUtils.LoadFolderNodes", [&] {
-        TNoteInfo info;
-        for (const std::string& name : GetCurFOldersList(dir, true))
-            if (LoadNodeFromFile(dir + name, info = TNoteInfo())) nodes.push_back(std::move(info));
-        if (!loadFiles) return;
-        TStringList files;
-        MyAdvBuildFileList(dir + "*.html", FileSystem::faAnyFile, files, false, false, false);
-        for (const std::string& file : files)
-            if (FileSystem::FileExists(file) && LoadNodeFromFile(file, info = TNoteInfo())) nodes.push_back(std::move(info));
+        ForEachChildPath(dir, loadFiles, [&](const std::string& path) {
+            TNoteInfo info;
+            if (LoadNodeFromFile(path, info)) nodes.push_back(std::move(info));
+        });
     });
     return nodes;
 }
