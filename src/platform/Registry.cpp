@@ -145,6 +145,11 @@ std::string CleanKey(const std::string& key) {
     return out;
 }
 
+bool InHive(const std::string& path) {
+    const std::string hive = Strings::AsciiUpper(path.substr(0, path.find('\\')));
+    return hive == "HKEY_CURRENT_USER" || hive == "HKEY_CLASSES_ROOT" || hive == "HKEY_LOCAL_MACHINE";
+}
+
 class TFileLock {
 public:
     explicit TFileLock(const std::string& fileName) {
@@ -180,12 +185,12 @@ void TRegistryData::Parse(std::string_view text) {
             current = nullptr;
             if (line.back() != ']') continue;
             std::string path = line.substr(1, line.size() - 2);
-            if (!path.empty() && path[0] == '-') {
-                DeleteKey(CleanKey(path.substr(1)));
-                continue;
-            }
-            path = CleanKey(path);
-            if (!path.empty()) current = &CreateKey(path);
+            const bool deletion = !path.empty() && path[0] == '-';
+            path = CleanKey(deletion ? path.substr(1) : path);
+            // Only keys below one of the hives exist; anything else could not be written back.
+            if (!InHive(path)) continue;
+            if (deletion) DeleteKey(path);
+            else current = &CreateKey(path);
             continue;
         }
         if (!current) continue;

@@ -78,6 +78,7 @@ TEST(Registry, ReadsHandWrittenRegedit4AndSkipsGarbage) {
                        "\"Bad\"=dword:xyz\r\n"
                        "[HKEY_CURRENT_USER\\Unclosed\r\n"
                        "\"Orphan\"=\"value of no key\"\r\n"
+                       "[-\\NoHive]\r\n\"Lost\"=\"a key outside every hive\"\r\n"
                        "[HKEY_CLASSES_ROOT\\.doc]\r\n"
                        "\"Content Type\"=\"application/msword\"\r\n");
     TRegistry reg(THive::ClassesRoot, file);
@@ -90,6 +91,9 @@ TEST(Registry, ReadsHandWrittenRegedit4AndSkipsGarbage) {
     EXPECT_EQ(reg.GetKeyNames(), std::vector<std::string>{"shell"});
     TRegistry user(THive::CurrentUser, file);
     EXPECT_FALSE(user.OpenKeyReadOnly("Unclosed"));
+    TRegistryData data;
+    data.Parse(TestEnv::ReadFile(file));
+    EXPECT_EQ(data.Serialize().find("NoHive"), std::string::npos);
 }
 
 TEST(Registry, DeletesValuesAndWholeKeys) {
