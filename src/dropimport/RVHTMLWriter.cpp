@@ -3,6 +3,7 @@
 #include "platform/CodePage.h"
 #include "platform/Exceptions.h"
 #include "platform/FileSystem.h"
+#include "platform/Strings.h"
 #include "store/ReportUtils.h"
 
 #include <string>
@@ -50,6 +51,17 @@ void AppendEscaped(std::string& out, std::string_view text) {
 }
 
 const std::string_view LinkPrefixes[] = {"http://", "ftp://", "https://", "file://", "news://", "mailto:", "www.", "ftp."};
+
+// A link found as "www." or "ftp." has no scheme; without one the browser would take it for
+// a file beside the note. The link's text stays as written.
+std::string_view SchemeForBareLink(std::string_view link) {
+    const auto startsWith = [&](std::string_view prefix) {
+        return link.size() >= prefix.size() && Strings::AsciiSameText(link.substr(0, prefix.size()), prefix);
+    };
+    if (startsWith("www.")) return "http://";
+    if (startsWith("ftp.")) return "ftp://";
+    return {};
+}
 
 bool LinkStartsAt(std::string_view text, size_t at) {
     switch (text[at] | 0x20) {  // the first letters of the prefixes, in either case
@@ -221,6 +233,7 @@ std::string TRVHTMLWriter::TextToHTML(std::string_view text) {
             // The address goes into an attribute and between tags, so its markup characters
             // are escaped like any other text.
             out += "<A href=\"";
+            out += SchemeForBareLink(link);
             AppendEscaped(out, link);
             out += "\">";
             AppendEscaped(out, link);

@@ -120,11 +120,11 @@ TEST(RtfHTMLWriter, TextToHTML) {
         {"a<b>&\"c\"", "a&lt;b&gt;&amp;&quot;c&quot;"},
         {"a\tb", "a&nbsp;b"},
         {"a   b", "a&nbsp;&nbsp; b"},
-        {"see www.x.org, now", "see <A href=\"www.x.org\">www.x.org</A>, now"},
+        {"see www.x.org, now", "see <A href=\"http://www.x.org\">www.x.org</A>, now"},
         {"(http://a.b/c).", "(<A href=\"http://a.b/c\">http://a.b/c</A>)."},
         {"HTTP://A.B end", "<A href=\"HTTP://A.B\">HTTP://A.B</A> end"},
         {"mailto:me@x.org;", "<A href=\"mailto:me@x.org\">mailto:me@x.org</A>;"},
-        {"ftp.example.com\tx", "<A href=\"ftp.example.com\">ftp.example.com</A>\tx"},
+        {"ftp.example.com\tx", "<A href=\"ftp://ftp.example.com\">ftp.example.com</A>\tx"},
         {"file://c/x https://y.z", "<A href=\"file://c/x\">file://c/x</A> <A href=\"https://y.z\">https://y.z</A>"},
         {"www.x", "www.x"},  // a prefix needs two characters after it
         {"news://ab", "<A href=\"news://ab\">news://ab</A>"},
@@ -248,7 +248,7 @@ TEST(RtfHTMLWriter, SampleDocuments) {
           "<SPAN style=\"font-family: Calibri; font-size: 11pt; color: #FF0000; \">Red text</SPAN>",
           "<DIV align=\"center\" style=\"margin-bottom: 10pt; line-spacing: 115%; \">", "Centered café",
           "<SPAN style=\"font-family: Arial; font-size: 11pt; \">Привет</SPAN>",
-          "See <A href=\"www.example.com/page\">www.example.com/page</A>."}},
+          "See <A href=\"http://www.example.com/page\">www.example.com/page</A>."}},
         {"textedit.rtf",
          {"<DIV><SPAN style=\"font-family: Helvetica; font-size: 12pt; \">Hello from TextEdit</SPAN></DIV>\r\n"
           "<DIV>&nbsp;</DIV>\r\n",
