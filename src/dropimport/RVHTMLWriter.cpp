@@ -37,19 +37,6 @@ std::string AlignAttribute(int alignment) {
     return name ? std::string(" align=\"") + name + "\"" : std::string();
 }
 
-// Markup characters as entities, for text that goes into an attribute or between tags.
-void AppendEscaped(std::string& out, std::string_view text) {
-    for (char c : text) {
-        switch (c) {
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '&': out += "&amp;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c;
-        }
-    }
-}
-
 const std::string_view LinkPrefixes[] = {"http://", "ftp://", "https://", "file://", "news://", "mailto:", "www.", "ftp."};
 
 // A link found as "www." or "ftp." has no scheme; without one the browser would take it for
@@ -189,7 +176,7 @@ std::string TRVHTMLWriter::SpanStyle(const TRVRTFReader& reader, const TRVRTFCha
     const std::string& fontName = fonts[static_cast<size_t>(props.FontIndex)].Name;
     if (fontName != FOptions.DefaultFontName) {
         style += "font-family: ";
-        AppendEscaped(style, fontName);
+        Strings::AppendHtmlEscaped(style, fontName);
         style += "; ";
     }
     if (props.Size != FOptions.DefaultFontSize) style += "font-size: " + std::to_string(props.Size) + "pt; ";
@@ -234,11 +221,11 @@ std::string TRVHTMLWriter::TextToHTML(std::string_view text) {
             // are escaped like any other text.
             out += "<A href=\"";
             out += SchemeForBareLink(link);
-            AppendEscaped(out, link);
+            Strings::AppendHtmlEscaped(out, link);
             out += "\">";
-            AppendEscaped(out, link);
+            Strings::AppendHtmlEscaped(out, link);
             out += "</A>";
-            AppendEscaped(out, trailing);
+            Strings::AppendHtmlEscaped(out, trailing);
             if (end < text.size()) out += text[end++];
             i = end;
             continue;
@@ -250,7 +237,7 @@ std::string TRVHTMLWriter::TextToHTML(std::string_view text) {
             case '<':
             case '>':
             case '&':
-            case '"': AppendEscaped(out, std::string_view(&c, 1)); break;
+            case '"': Strings::AppendHtmlEscaped(out, std::string_view(&c, 1)); break;
             default: out += c;
         }
         ++i;

@@ -1,5 +1,7 @@
 #include "pane/HtmlImageRefs.h"
 
+#include "platform/Strings.h"
+
 #include <gumbo.h>
 
 #include <algorithm>
@@ -58,19 +60,10 @@ void Collect(const GumboNode* root, std::string_view html, std::vector<TImageRef
     std::sort(refs.begin(), refs.end(), [](const TImageRef& a, const TImageRef& b) { return a.Offset < b.Offset; });
 }
 
+// The value may stand in single quotes in the page, so apostrophes are escaped too.
 std::string EscapeAttribute(std::string_view text) {
     std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '"': out += "&quot;"; break;
-            case '\'': out += "&#39;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            default: out += c;
-        }
-    }
+    Strings::AppendHtmlEscaped(out, text, true);
     return out;
 }
 

@@ -131,6 +131,20 @@ std::string ReplaceAll(std::string text, std::string_view what, std::string_view
     return out;
 }
 
+void AppendHtmlEscaped(std::string& out, std::string_view text, bool apostrophe) {
+    out.reserve(out.size() + text.size());
+    for (const char c : text) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            case '\'': out += apostrophe ? "&#39;" : "'"; break;
+            default: out += c;
+        }
+    }
+}
+
 std::string PercentEncode(std::string_view text, std::string_view keep) {
     static const char digits[] = "0123456789ABCDEF";
     std::string out;

@@ -21,6 +21,10 @@ size_t AnsiFindText(std::string_view text, std::string_view needle);
 // Replaces the first occurrence of what (ignoring case) by with; unchanged when absent.
 std::string ReplaceFirstIgnoreCase(const std::string& text, std::string_view what, std::string_view with);
 std::string ReplaceAll(std::string text, std::string_view what, std::string_view with);
+// Appends text with its markup characters as entities ("&", "<", ">" and the double quote),
+// for text between tags or in a double-quoted attribute; with apostrophe also "'", for an
+// attribute value that may stand in single quotes.
+void AppendHtmlEscaped(std::string& out, std::string_view text, bool apostrophe = false);
 // Percent-encodes every byte but the unreserved URL characters (letters, digits, "-._~") and
 // those in keep ("/" for paths).
 std::string PercentEncode(std::string_view text, std::string_view keep = "");
