@@ -3,6 +3,7 @@
 #include "favorites/ImportExport.h"
 #include "pane/QtStrings.h"
 #include "platform/FileSystem.h"
+#include "settings/Options.h"
 
 #include <QDialogButtonBox>
 #include <QFileInfo>
@@ -55,11 +56,15 @@ TBrowserOptionsDlg::TBrowserOptionsDlg(QWidget* parent, QWebEngineProfile* profi
     setObjectName("BrowserOptions");
     setWindowTitle("Options");
     auto* layout = new QVBoxLayout(this);
-    chkScripts = new QCheckBox("Run the pages' scripts", this);
+    chkScripts = new QCheckBox("Run the scripts of web pages", this);
+    chkLocalScripts = new QCheckBox("Run the scripts of notes and other local pages", this);
+    chkLocalScripts->setObjectName("chkLocalScripts");
     chkImages = new QCheckBox("Show pictures", this);
     chkScripts->setChecked(profile->settings()->testAttribute(QWebEngineSettings::JavascriptEnabled));
+    chkLocalScripts->setChecked(Options && Options->RunLocalScripts);
     chkImages->setChecked(profile->settings()->testAttribute(QWebEngineSettings::AutoLoadImages));
     layout->addWidget(chkScripts);
+    layout->addWidget(chkLocalScripts);
     layout->addWidget(chkImages);
     auto* btnCache = new QPushButton("Clear the cache", this);
     btnCache->setObjectName("btnClearCache");
@@ -85,5 +90,9 @@ TBrowserOptionsDlg::TBrowserOptionsDlg(QWidget* parent, QWebEngineProfile* profi
 void TBrowserOptionsDlg::accept() {
     FProfile->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, chkScripts->isChecked());
     FProfile->settings()->setAttribute(QWebEngineSettings::AutoLoadImages, chkImages->isChecked());
+    if (Options && Options->RunLocalScripts != chkLocalScripts->isChecked()) {
+        Options->RunLocalScripts = chkLocalScripts->isChecked();
+        Options->Save();
+    }
     QDialog::accept();
 }

@@ -24,8 +24,9 @@ private:
     void UpdateOkButton(const QString& path);
 };
 
-// The browser options over the web engine's settings: scripts, pictures, clearing the cache
-// and the history. The settings hold for the program's run.
+// The browser options over the web engine's settings: scripts of web pages, pictures,
+// clearing the cache and the history, which hold for the program's run; and the scripts of
+// local pages (RunLocalScripts, off by default), kept in the settings.
 class TBrowserOptionsDlg : public QDialog {
     Q_OBJECT
 public:
@@ -34,6 +35,7 @@ public:
     void accept() override;
 
     QCheckBox* chkScripts = nullptr;
+    QCheckBox* chkLocalScripts = nullptr;
     QCheckBox* chkImages = nullptr;
 
 private:

@@ -38,13 +38,13 @@ constexpr int HistoryLimit = 200;
 // but hands the address to a fresh window, so the local page keeps no hold on that window.
 class TRelayPage : public QWebEnginePage {
 public:
-    TRelayPage(QWebEngineProfile* profile, std::function<void(const QUrl&)> open)
-        : QWebEnginePage(profile), FOpen(std::move(open)) {}
+    TRelayPage(QWebEngineProfile* profile, const QUrl& opener, std::function<void(const QUrl&)> open)
+        : QWebEnginePage(profile), FOpener(opener), FOpen(std::move(open)) {}
 
 protected:
-    bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override {
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
         if (isMainFrame && FOpen) {
-            FOpen(url);
+            if (TLocalContentGuard::AllowsNavigation(url, FOpener, type, LocalNavigationRoots())) FOpen(url);
             FOpen = nullptr;
             deleteLater();
         }
@@ -52,6 +52,7 @@ protected:
     }
 
 private:
+    QUrl FOpener;
     std::function<void(const QUrl&)> FOpen;
 };
 
@@ -65,15 +66,20 @@ QIcon ToolIcon(QWidget* widget, const char* themeName, QStyle::StandardPixmap fa
 
 TBrowserPage::TBrowserPage(QWebEngineProfile* profile, QObject* parent, std::function<QWebEnginePage*()> createWindow,
                            std::function<void(const QUrl&)> openWindow)
-    : QWebEnginePage(profile, parent), FCreateWindow(std::move(createWindow)), FOpenWindow(std::move(openWindow)) {}
+    : QWebEnginePage(profile, parent), FCreateWindow(std::move(createWindow)), FOpenWindow(std::move(openWindow)) {
+    GuardPage(this);
+}
 
-bool TBrowserPage::acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) {
+bool TBrowserPage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) {
+    if (isMainFrame && !TLocalContentGuard::AllowsNavigation(url, this->url(), type, LocalNavigationRoots()))
+        return false;
     emit BeforeNavigate(url, isMainFrame);
+    if (isMainFrame) ApplyPageSettings(this, url);
     return true;
 }
 
 QWebEnginePage* TBrowserPage::createWindow(WebWindowType) {
-    if (url().isLocalFile()) return new TRelayPage(profile(), FOpenWindow);
+    if (url().isLocalFile()) return new TRelayPage(profile(), url(), FOpenWindow);
     return FCreateWindow ? FCreateWindow() : nullptr;
 }
 
@@ -432,7 +438,13 @@ void TfrmBrowser::actOptionsExecute() {
         FPage->history()->clear();
         CommandStateChange();
     });
-    dialog.exec();
+    if (dialog.exec() != QDialog::Accepted) return;
+    // Scripts of local pages turned off stop at once in every window; turned on, they start
+    // with the next page loaded.
+    TfrmBrowser* main = FMainWindow ? FMainWindow : this;
+    ApplyPageSettings(main->FPage, main->FPage->url(), true);
+    for (const auto& window : main->FOtherWindows)
+        if (window) ApplyPageSettings(window->FPage, window->FPage->url(), true);
 }
 
 // Prints with margins of 0.75 inch, portrait. Qt WebEngine's printing has no page header and

@@ -75,6 +75,7 @@ bool TOptions::Load() {
             {"DefFolder", TField::Str, &DefFolder},
             {"AppPath", TField::Str, &AppPath},
             {"FolderToStore", TField::Str, &FolderToStore},
+            {"RunLocalScripts", TField::Bool, &RunLocalScripts},
         };
         TRegistry reg;
         if (!reg.OpenKey(RegistryKey, true)) throw ERegistryException("Cannot open the settings key");
@@ -109,6 +110,7 @@ bool TOptions::Save() {
             {"ShowSnippetOnClick", TField::Bool, &ShowSnippetOnClick},
             {"ShowSnippetInBrowserWindow", TField::Bool, &ShowSnippetInBrowserWindow},
             {"AutoEditOnAppend", TField::Bool, &AutoEditOnAppend},
+            {"RunLocalScripts", TField::Bool, &RunLocalScripts},
             {"MarkColor", TField::Int, &MarkColor},
             {"MarkBgColor", TField::Int, &MarkBgColor},
             {"ExportWizardMode", TField::Int, &ExportWizardMode},

@@ -29,6 +29,7 @@ public:
     bool ShowSnippetInBrowserWindow = true;
     bool AutoEditOnAppend = true;
     bool UseTemplatesForReports = false;  // written by Save, never read
+    bool RunLocalScripts = false;  // scripts of notes and other local pages run (browser options)
     int ForceNewNoteMode = 1;
     int AppendMode = 0;
     int MarkColor = 0;          // red in the lowest byte, then green, then blue

@@ -3,7 +3,6 @@
 // the window's settings, address box, notes panel and favorites.
 #include "hosts/BrowserDialogs.h"
 #include "hosts/FormPlacement.h"
-#include "hosts/LocalContentGuard.h"
 #include "hosts/frmBrowser.h"
 #include "platform/FileSystem.h"
 #include "platform/Folders.h"
@@ -16,7 +15,6 @@
 
 namespace {
 
-using RT = QWebEngineUrlRequestInfo;
 const std::string PngBase64 =
     "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAIAAACQd1PeAAAADElEQVR4nGP4z8AAAAMBAQDJ/pLvAAAAAElFTkSuQmCC";
 
@@ -60,55 +58,6 @@ private slots:
         FStore = GuiTestEnv::ResetOptions();
         FileSystem::RemoveTree(DefaultRegistryFile());
         Options->Save();
-    }
-
-    void guardAdmitsOnlyThePagesOwnFiles_data() {
-        QTest::addColumn<QString>("request");
-        QTest::addColumn<QString>("page");
-        QTest::addColumn<int>("type");
-        QTest::addColumn<bool>("allowed");
-        const QString note = "file:///s/Trips/Rome.html";
-        QTest::newRow("remote request") << "https://example.org/x.js" << note << int(RT::ResourceTypeScript) << true;
-        QTest::newRow("top-level navigation") << "file:///etc/passwd" << "" << int(RT::ResourceTypeMainFrame) << true;
-        QTest::newRow("companion picture") << "file:///s/Trips/Rome.files/a.png" << note << int(RT::ResourceTypeImage) << true;
-        QTest::newRow("companion read by script") << "file:///s/Trips/Rome.files/d.txt" << note << int(RT::ResourceTypeXhr) << true;
-        QTest::newRow("picture beside the page") << "file:///s/Trips/snote.gif" << note << int(RT::ResourceTypeImage) << true;
-        QTest::newRow("script reads a sibling") << "file:///s/Trips/Paris.html" << note << int(RT::ResourceTypeXhr) << false;
-        QTest::newRow("frame of a sibling") << "file:///s/Trips/Paris.html" << note << int(RT::ResourceTypeSubFrame) << false;
-        QTest::newRow("other note's picture") << "file:///s/Trips/Paris.files/a.png" << note << int(RT::ResourceTypeImage) << false;
-        QTest::newRow("picture elsewhere") << "file:///home/u/photo.png" << note << int(RT::ResourceTypeImage) << false;
-        QTest::newRow("climbing out") << "file:///s/Trips/Rome.files/../../../etc/passwd" << note << int(RT::ResourceTypeXhr) << false;
-        QTest::newRow("companion of a longer name") << "file:///s/Trips/Rome.filesx/a.png" << note << int(RT::ResourceTypeXhr) << false;
-        QTest::newRow("remote page asks for a file") << "file:///s/Trips/snote.gif" << "https://example.org/" << int(RT::ResourceTypeImage) << false;
-    }
-    void guardAdmitsOnlyThePagesOwnFiles() {
-        QFETCH(QString, request);
-        QFETCH(QString, page);
-        QFETCH(int, type);
-        QFETCH(bool, allowed);
-        QCOMPARE(TLocalContentGuard::Allows(QUrl(request), QUrl(page), RT::ResourceType(type)), allowed);
-    }
-
-    // A report in the temporary folder shows the pictures of the store's notes, and nothing else.
-    void guardAdmitsStorePicturesToReports_data() {
-        QTest::addColumn<QString>("request");
-        QTest::addColumn<int>("type");
-        QTest::addColumn<bool>("allowed");
-        QTest::newRow("note picture") << "file:///s/Trips/Rome.files/a.png" << int(RT::ResourceTypeImage) << true;
-        QTest::newRow("note read by script") << "file:///s/Trips/Rome.html" << int(RT::ResourceTypeXhr) << false;
-        QTest::newRow("picture outside the store") << "file:///home/u/photo.png" << int(RT::ResourceTypeImage) << false;
-        QTest::newRow("folder beside the store") << "file:///store2/a.png" << int(RT::ResourceTypeImage) << false;
-    }
-    void guardAdmitsStorePicturesToReports() {
-        QFETCH(QString, request);
-        QFETCH(int, type);
-        QFETCH(bool, allowed);
-        QCOMPARE(TLocalContentGuard::Allows(QUrl(request), QUrl("file:///tmp/tmprep.html"), RT::ResourceType(type),
-                                            "/s/"),
-                 allowed);
-        QCOMPARE(TLocalContentGuard::Allows(QUrl(request), QUrl("file:///tmp/tmprep.html"), RT::ResourceType(type),
-                                            "/store"),
-                 QString(request).startsWith("file:///store/"));
     }
 
     // A captured page's scripts try to read other files; its own picture still shows.

@@ -34,7 +34,7 @@ TEST_F(OptionsTest, FirstRunWritesEveryDefaultInOrderAndMakesTheStore) {
         "MarkSelection", "SendAsAttach", "ShowHints", "ShowSnippetOnClick", "ShowSnippetInBrowserWindow",
         "AutoEditOnAppend", "ForceNewNoteMode", "AppendMode", "MarkColor", "MarkBgColor", "ExportWizardMode",
         "FromEmail", "FromName", "PrevBaseURL", "PrevTitle", "PrevFolder", "SimpleReportDefTemplate", "DefFolder",
-        "AppPath", "FolderToStore"};
+        "AppPath", "FolderToStore", "RunLocalScripts"};
     EXPECT_EQ(ValueNames(), expected);  // UseTemplatesForReports comes only with Save
 
     TRegistry reg;
@@ -43,6 +43,7 @@ TEST_F(OptionsTest, FirstRunWritesEveryDefaultInOrderAndMakesTheStore) {
     EXPECT_EQ(reg.ReadString("DefFolder"), "About music");
     EXPECT_TRUE(reg.ReadBool("NoteAddToLast"));
     EXPECT_FALSE(reg.ReadBool("MarkSelection"));
+    EXPECT_FALSE(reg.ReadBool("RunLocalScripts"));  // local pages' scripts stay off until asked for
 }
 
 TEST_F(OptionsTest, ReadsStoredValuesAndNormalisesBooleansOnSave) {
@@ -51,6 +52,7 @@ TEST_F(OptionsTest, ReadsStoredValuesAndNormalisesBooleansOnSave) {
         ASSERT_TRUE(reg.OpenKey(TOptions::RegistryKey, true));
         reg.WriteInteger("ShowHints", 2);
         reg.WriteInteger("ConfirmAddNote", 0);
+        reg.WriteInteger("RunLocalScripts", 1);
         reg.WriteExpandString("DefFolder", "Trips/Italy");
         reg.WriteString("FolderToStore", TestEnv::MakeTempDir("store"));
     }
@@ -58,11 +60,13 @@ TEST_F(OptionsTest, ReadsStoredValuesAndNormalisesBooleansOnSave) {
     ASSERT_TRUE(options.Load());
     EXPECT_TRUE(options.ShowHints);
     EXPECT_FALSE(options.ConfirmAddNote);
+    EXPECT_TRUE(options.RunLocalScripts);
     EXPECT_EQ(options.DefFolder, "Trips/Italy");
     ASSERT_TRUE(options.Save());
     TRegistry reg;
     ASSERT_TRUE(reg.OpenKeyReadOnly(TOptions::RegistryKey));
     EXPECT_EQ(reg.ReadInteger("ShowHints"), 1);
+    EXPECT_EQ(reg.ReadInteger("RunLocalScripts"), 1);
     EXPECT_EQ(reg.GetDataType("UseTemplatesForReports"), TRegDataType::Integer);
     EXPECT_EQ(reg.ReadInteger("UseTemplatesForReports"), 0);
     EXPECT_EQ(reg.GetDataType("DefFolder"), TRegDataType::String);
