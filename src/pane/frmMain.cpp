@@ -325,19 +325,27 @@ void TfrmMain::UpdateIndex() {
             "<html><head><title>Notes Index</title><meta http-equiv=\"Content-Type\" content=\"text/html\"></head>",
             "<body bgcolor=\"#FFFFFF\" text=\"#000000\"><p><b><font size=\"+1\">Notes Index</font></b></p>",
             "<table width=\"99%\" border=\"0\">"};
+        // Names are the user's or a captured page's: links are percent-encoded (a "#" or "?"
+        // stays in the file name), texts escaped, so no name is read as markup.
+        const auto row = [](const std::string& link, const std::string& name, bool bold) {
+            std::string text;
+            Strings::AppendHtmlEscaped(text, name);
+            if (bold) text = "<b>" + text + "</b>";
+            return "<td width=\"99%\"><a href=\"" + Strings::PercentEncode(link, "/") + "\">" + text + "</a></td></tr>";
+        };
         for (const auto& folder : root->Children) {
             if (!folder->Data) break;
             const std::string folderName = QToAnsi(folder->Data->Name);
             const std::string folderLink = store + folderName + "/";
             lines.push_back(
                 "<tr><td width=34><div align=\"left\"><img src=\"folder.gif\" width=\"32\" height=\"32\"></div></td>");
-            lines.push_back("<td width=\"99%\"><a href=\"" + folderLink + "\"><b>" + folderName + "</b></a></td></tr>");
+            lines.push_back(row(folderLink, folderName, true));
             for (const auto& child : folder->Children) {
                 if (!child->Data) break;
                 const std::string name = QToAnsi(child->Data->Name);
                 lines.push_back(
                     "<tr><td width=34><div align=\"right\"><img src=\"snote.gif\" width=\"16\" height=\"16\"></div></td>");
-                lines.push_back("<td width=\"99%\"><a href=\"" + folderLink + name + ".html\">" + name + "</a></td></tr>");
+                lines.push_back(row(folderLink + name + ".html", name, false));
             }
         }
         lines.push_back(std::string("</table><p><font size=\"1\">Made with <a href=\"") + ProductHomePage +

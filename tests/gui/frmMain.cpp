@@ -265,10 +265,13 @@ private slots:
         QCOMPARE(pane->GetDocTitle(), QString("Untitled"));
     }
 
+    // Names are escaped in the texts and percent-encoded in the links.
     void indexPageListsExpandedFoldersOnly() {
         FileSystem::ForceDirectories(FStore + "Berlin");
+        FileSystem::ForceDirectories(FStore + "<img src=x onerror=alert(1)>");
         WriteNote(FStore + "Rome/Colosseum.html");
         WriteNote(FStore + "Rome/Forum & Co.html");
+        WriteNote(FStore + "Rome/Q\"A\" #1?.html");
         Options->DefFolder = "Rome";
         auto pane = MakePane();
         pane->LoadTree(true);
@@ -276,13 +279,19 @@ private slots:
         const std::string page = GuiTestEnv::ReadFile(Options->AppPath + "index.html");
         const std::vector<std::string> lines = Strings::SplitLines(page);
         QVERIFY(page.find("\r\n") != std::string::npos);
-        QCOMPARE(lines.size(), size_t(3 + 2 * 2 + 2 * 2 + 2));
+        QCOMPARE(lines.size(), size_t(3 + 3 * 2 + 3 * 2 + 2));
+        const std::string store = Strings::PercentEncode(FStore, "/");
         QCOMPARE(lines[0], std::string("<html><head><title>Notes Index</title><meta http-equiv=\"Content-Type\" content=\"text/html\"></head>"));
-        QCOMPARE(lines[4], "<td width=\"99%\"><a href=\"" + FStore + "Berlin/\"><b>Berlin</b></a></td></tr>");
+        QCOMPARE(lines[4], "<td width=\"99%\"><a href=\"" + store + "%3Cimg%20src%3Dx%20onerror%3Dalert%281%29%3E/\">"
+                           "<b>&lt;img src=x onerror=alert(1)&gt;</b></a></td></tr>");
+        QCOMPARE(lines[6], "<td width=\"99%\"><a href=\"" + store + "Berlin/\"><b>Berlin</b></a></td></tr>");
         QCOMPARE(lines[5], std::string("<tr><td width=34><div align=\"left\"><img src=\"folder.gif\" width=\"32\" height=\"32\"></div></td>"));
-        QCOMPARE(lines[7], std::string("<tr><td width=34><div align=\"right\"><img src=\"snote.gif\" width=\"16\" height=\"16\"></div></td>"));
-        QVERIFY(page.find("<a href=\"" + FStore + "Rome/Colosseum.html\">Colosseum</a>") != std::string::npos);
-        QVERIFY(page.find("<a href=\"" + FStore + "Rome/Forum & Co.html\">Forum & Co</a>") != std::string::npos);
+        QCOMPARE(lines[9], std::string("<tr><td width=34><div align=\"right\"><img src=\"snote.gif\" width=\"16\" height=\"16\"></div></td>"));
+        QVERIFY(page.find("<a href=\"" + store + "Rome/Colosseum.html\">Colosseum</a>") != std::string::npos);
+        QVERIFY(page.find("<a href=\"" + store + "Rome/Forum%20%26%20Co.html\">Forum &amp; Co</a>") != std::string::npos);
+        QVERIFY(page.find("<a href=\"" + store + "Rome/Q%22A%22%20%231%3F.html\">Q&quot;A&quot; #1?</a>") !=
+                std::string::npos);
+        QVERIFY(page.find("<img src=x") == std::string::npos);
         QCOMPARE(lines.back(), std::string("</body></html>"));
         QCOMPARE(lines[lines.size() - 2], std::string("</table><p><font size=\"1\">Made with <a href=\"\">Quillbox</a></font></p><p><b><font size=\"+1\"></font></b></p>"));
     }
