@@ -2,7 +2,6 @@
 
 #include "pane/QtStrings.h"
 #include "settings/Options.h"
-#include "store/ReportUtils.h"
 
 #include <QFileInfo>
 #include <QWebEngineCookieStore>
@@ -93,7 +92,7 @@ QString StoreRoot() { return Options ? AnsiToQ(Options->FolderToStore) : QString
 
 QStringList LocalNavigationRoots() {
     if (!Options) return {};
-    return {StoreRoot(), AnsiToQ(Options->AppPath), AnsiToQ(ReportUtils::GetWindowsTempFolder())};
+    return {StoreRoot(), AnsiToQ(Options->AppPath)};
 }
 
 void ConfigureWebProfile(QWebEngineProfile* profile) {

@@ -56,8 +56,8 @@ private:
     QWebEnginePage* FPage;
 };
 
-// The folders that links of local pages may lead to: the notes store, the program folder and
-// the program's temporary folder (reports).
+// The folders that links of local pages may lead to: the notes store and the program folder
+// (the index pages, help).
 QStringList LocalNavigationRoots();
 // The notes store's root as the settings name it.
 QString StoreRoot();
