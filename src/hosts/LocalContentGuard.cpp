@@ -66,6 +66,8 @@ bool TLocalContentGuard::AllowsNavigation(const QUrl& to, const QUrl& from, QWeb
     if (type == QWebEnginePage::NavigationTypeFormSubmitted || type == QWebEnginePage::NavigationTypeRedirect)
         return false;
     if (!to.isLocalFile()) return true;
+    // A folder listing is the engine's own page: its links are the folder's entries.
+    if (QFileInfo(RealPath(from.toLocalFile())).isDir()) return true;
     const QString target = RealPath(to.toLocalFile());
     for (const QString& root : localRoots)
         if (IsInsideRoot(target, root)) return true;

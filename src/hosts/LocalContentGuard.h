@@ -39,7 +39,8 @@ public:
     // Whether the page showing from may go to `to` at top level by a navigation of this type.
     // The user's and the program's own navigations (typed, reload, back and forward) always
     // may; a local page neither submits forms nor moves by itself (redirects), and its links
-    // reach local files only inside the folders of localRoots (the store, the program folder).
+    // reach local files only inside the folders of localRoots (the store, the program folder),
+    // but for a folder listing's links.
     static bool AllowsNavigation(const QUrl& to, const QUrl& from, QWebEnginePage::NavigationType type,
                                  const QStringList& localRoots);
 

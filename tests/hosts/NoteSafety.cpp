@@ -295,6 +295,7 @@ private slots:
         QTest::newRow("note to a folder") << U("s/Trips/").toString() << note << int(NT::NavigationTypeLinkClicked) << true;
         QTest::newRow("note through a link out") << U("s/Trips/Rome.files/root/etc/passwd").toString() << note
                                                  << int(NT::NavigationTypeLinkClicked) << false;
+        QTest::newRow("listing to its parent") << "file:///" << U("s/").toString() << int(NT::NavigationTypeLinkClicked) << true;
         QTest::newRow("index to a note") << note << U("app/index.html").toString() << int(NT::NavigationTypeLinkClicked) << true;
         QTest::newRow("note to the web") << web << note << int(NT::NavigationTypeLinkClicked) << true;
         QTest::newRow("note's form") << web << note << int(NT::NavigationTypeFormSubmitted) << false;
