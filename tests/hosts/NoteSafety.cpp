@@ -43,7 +43,7 @@ document.title = 'done ' + r.join(' ');
 // local file; with scripts it tries every other way out, reads other files and keeps storage.
 // @BASE@ is the server, @OTHER@ the other note's picture as a file address.
 const char* AttackPage = R"(<html><head><title>static</title>
-<meta http-equiv="refresh" content="3;url=file:///etc/passwd">
+<meta http-equiv="refresh" content="4;url=file:///etc/passwd">
 <link rel="stylesheet" href="@BASE@/css?secret=1"></head><body>
 <a id="pop" href="Other.html" target="_blank" style="position:absolute;left:0;top:0;width:300px;height:60px">pop</a>
 <img id="own" src="Attack.files/own.png"><img src="@BASE@/img-static?secret=1">
@@ -87,9 +87,9 @@ tryit('cookie', function () { document.cookie = 'secret=1'; set('cookie', docume
 setTimeout(function () {
   document.title = 'done ' + Object.keys(r).sort().map(function (n) { return n + '=' + r[n]; }).join(' ');
   document.getElementById('form').submit();
-}, 2000);
-setTimeout(function () { location.href = 'file:///'; }, 2300);
-setTimeout(function () { location.href = 'file:///etc/passwd'; }, 2600);
+}, 3000);
+setTimeout(function () { location.href = 'file:///'; }, 3300);
+setTimeout(function () { location.href = 'file:///etc/passwd'; }, 3600);
 </script></body></html>)";
 
 // Another note: reads what the first one may have stored.
@@ -335,7 +335,7 @@ private slots:
         auto window = ShowWindow();
         QWebEnginePage* page = window->wbIE()->page();
         QVERIFY(Open(*window, attack));
-        QTest::qWait(4000);  // the attacks, the form, the script's and the refresh's navigations
+        QTest::qWait(5000);  // the attacks, the form, the script's and the refresh's navigations
         QCOMPARE(page->url(), attack);
         QCOMPARE(page->title(), localScripts ? ScriptedResult : QString("static"));
         QCOMPARE(RunInPage(page, "document.getElementById('own').naturalWidth").toInt(), 1);
@@ -344,8 +344,8 @@ private slots:
 
         // Nothing was kept for the next note.
         QVERIFY(Open(*window, attack.resolved(QUrl("Reader.html"))));
-        QTest::qWait(1000);
-        QCOMPARE(page->title(), localScripts ? QString("done storage=blocked cookie=none") : QString("static"));
+        QTRY_COMPARE_WITH_TIMEOUT(page->title(), localScripts ? QString("done storage=blocked cookie=none") : QString("static"),
+                                  10000);
 
         // A click on a link with a target opens the other note in a new window.
         QVERIFY(Open(*window, attack));
@@ -368,7 +368,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(server.Log.contains("GET /popped"), 10000);
         server.Log.clear();
         QVERIFY(Open(*window, attack));
-        QTest::qWait(2500);
+        QTest::qWait(3500);
         QCOMPARE(page->title(), QString("static"));
         server.Log.removeAll("GET /favicon.ico");  // the web pages' windows ask for it late
         QCOMPARE(server.Log, QStringList());
