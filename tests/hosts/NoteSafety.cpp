@@ -134,7 +134,9 @@ private:
         QByteArray type = "text/plain", body = "ok";
         if (target.startsWith("/web.html")) type = "text/html", body = WebPage;
         if (target.startsWith("/img") || target.startsWith("/pic")) type = "image/png", body = Png;
-        socket->write("HTTP/1.1 200 OK\r\nContent-Type: " + type + "\r\nAccess-Control-Allow-Origin: *\r\nContent-Length: " +
+        const QByteArray status = target.startsWith("/nocontent") ? "204 No Content" : "200 OK";
+        if (status != "200 OK") body.clear();
+        socket->write("HTTP/1.1 " + status + "\r\nContent-Type: " + type + "\r\nAccess-Control-Allow-Origin: *\r\nContent-Length: " +
                       QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
         socket->disconnectFromHost();
     }
@@ -372,6 +374,20 @@ private slots:
         QCOMPARE(page->title(), QString("static"));
         server.Log.removeAll("GET /favicon.ico");  // the web pages' windows ask for it late
         QCOMPARE(server.Log, QStringList());
+    }
+
+    // A navigation from a note that leaves the note in place (no content) leaves its scripts off.
+    void noteKeepsScriptsOffAfterANavigationThatLeftIt() {
+        TLogServer server;
+        const QUrl attack = WriteHostileNotes(server.Base());
+        auto window = ShowWindow();
+        QWebEnginePage* page = window->wbIE()->page();
+        QVERIFY(Open(*window, attack));
+        window->Browser()->Navigate(server.Base() + "/nocontent");
+        QTRY_VERIFY_WITH_TIMEOUT(server.Log.contains("GET /nocontent"), 10000);
+        QTest::qWait(1000);
+        QCOMPARE(page->url(), attack);
+        QVERIFY(!page->settings()->testAttribute(QWebEngineSettings::JavascriptEnabled));
     }
 
     // The check box for local pages' scripts is off at first and kept in the settings; turned
