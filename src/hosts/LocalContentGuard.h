@@ -14,7 +14,7 @@
 //   in its own folder or anywhere in the notes store: a report in the temporary folder shows
 //   the pictures of the notes it was made from. With scripts on, a script could draw such a
 //   picture on a canvas and read it, so only the companion folder is left.
-// Local pages keep no storage (local storage, session storage, IndexedDB, cookies), so one
+// Local pages keep no storage (local and session storage, IndexedDB, caches, cookies), so one
 // note cannot read what another stored, and windows open only on a user gesture.
 #include <QStringList>
 #include <QUrl>
