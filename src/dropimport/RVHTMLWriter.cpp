@@ -117,6 +117,7 @@ std::string TRVHTMLWriter::ConvertBytes(std::string_view rtf, const TRVHTMLOptio
     FNotes = TFlow();
     FFlow = &FBody;
     FStarted = false;
+    FShapePictureShown = false;
     FPictureCounter = 0;
     FRasterBudget = RtfPictures::MaxRasterPixels;
     if (FOptions.SavePictures && !FOptions.PictureFolder.empty()) {
@@ -154,6 +155,7 @@ void TRVHTMLWriter::WriteHead() {
 }
 
 void TRVHTMLWriter::DoNewText(TRVRTFReader& reader, const std::string& text, TRVRTFPosition position) {
+    FShapePictureShown = false;  // a shape and its copy stand side by side
     if (text.empty()) {
         WriteRun(reader, text, std::string(), position);
         return;
@@ -336,7 +338,9 @@ std::string TRVHTMLWriter::TextToHTML(std::string_view text, bool findLinks) {
 // are. Every other picture gives an empty tag. The picture stands in a paragraph like text.
 void TRVHTMLWriter::DoNewPicture(TRVRTFReader& reader, const TRVRTFPicture* picture, TRVGraphic& graphic,
                                  TRVRTFPosition position) {
+    if (picture->Role == rtf_pr_ShapeCopy && FShapePictureShown) return;
     const std::string tag = FPictureCounter < MaxSavedPictures ? PictureTag(*picture, graphic) : std::string();
+    FShapePictureShown = picture->Role == rtf_pr_Shape && !tag.empty();
     if (!FStarted) WriteHead();
     const int alignment = reader.RTFState().ParaProps.Alignment;
     if (position == rtf_ts_NewPara || !FFlow->DivOpen) {

@@ -85,6 +85,7 @@ private:
     TFlow* FFlow = &FBody;  // where runs go now
     std::vector<TInline> FWanted;  // the inline elements of the run being written
     bool FStarted = false;
+    bool FShapePictureShown = false;  // the last shape's picture gave an image: its copy is not needed
     int FPictureCounter = 0;
     std::uint64_t FRasterBudget = 0;  // pixels the metafiles still to come may be played into
 };

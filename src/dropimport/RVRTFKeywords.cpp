@@ -46,9 +46,13 @@ const TRVRTFKeyword KeywordTable[] = {
     {"fldinst", 0, false, D, idestFldInst, kgO},
     {"fldrslt", 0, false, D, idestNormal, kgO},
     // Word wraps PNG and JPEG pictures in "shppict" and adds a metafile copy in "nonshppict"
-    // for older readers: the first is read, the copy skipped.
-    {"shppict", 0, false, D, idestNormal, kgO},
-    {"nonshppict", 0, false, D, idestSkip, kgO},
+    // for older readers; a floating picture is a shape ("shpinst") whose copy is its result
+    // ("shprslt"). The copy is used only when the picture itself gave no image.
+    {"shppict", 0, false, D, idestShape, kgO},
+    {"shpinst", 0, false, D, idestShape, kgO},
+    {"nonshppict", 0, false, D, idestShapeCopy, kgO},
+    {"shprslt", 0, false, D, idestShapeCopy, kgO},
+    {"shptxt", 0, false, D, idestNormal, kgO},  // a text box's text
     {"nesttableprops", 0, false, D, idestNormal, kgO},
     {"nonesttables", 0, false, D, idestSkip, kgO},
     {"author", 0, false, D, idestSkip, kgO},

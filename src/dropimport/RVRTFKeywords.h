@@ -13,6 +13,8 @@ enum TRVRTFDestKeyword : int {
     idestNormal,  // "fldrslt", "nesttableprops": back to document text
     idestSkip,    // headers, footers, comments, document information...
     idestFootnote,  // footnotes and endnotes: their text is kept apart from the body
+    idestShape,     // a shape or a picture wrapper: only its pictures count
+    idestShapeCopy, // the copy of a shape's picture for readers without shapes
 };
 
 // Indices of the special keywords.

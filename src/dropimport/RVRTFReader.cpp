@@ -289,7 +289,10 @@ TRVRTFErrorCode TRVRTFReader::ChangeDestination(int index) {
     switch (index) {
         case idestPict:
             if (FState.Destination == rdsPicture) return rtf_ec_InvalidPicture;
-            if (OnNewPicture) FPicture = std::make_unique<TRVRTFPicture>();
+            if (OnNewPicture) {
+                FPicture = std::make_unique<TRVRTFPicture>();
+                FPicture->Role = FState.PictureRole;
+            }
             FState.Destination = rdsPicture;
             FPictNibble = FPictDigits = 0;
             break;
@@ -318,6 +321,11 @@ TRVRTFErrorCode TRVRTFReader::ChangeDestination(int index) {
             break;
         case idestNormal: FState.Destination = rdsNorm; break;
         case idestSkip: FState.Destination = rdsSkip; break;
+        case idestShape:
+        case idestShapeCopy:
+            FState.Destination = rdsShape;
+            FState.PictureRole = index == idestShape ? rtf_pr_Shape : rtf_pr_ShapeCopy;
+            break;
         case idestFootnote:
             // A note is text of the body's flow only; one inside another is left out.
             if (FState.InNote || FState.Destination != rdsNorm) FState.Destination = rdsSkip;
@@ -648,7 +656,8 @@ TRVRTFErrorCode TRVRTFReader::DeliverChar(int code, TCharSource source) {
         case rdsFldInst: AddTo(FFieldInst, code, source); break;
         case rdsSkip:
         case rdsStyleSheet:
-        case rdsField: break;
+        case rdsField:
+        case rdsShape: break;
     }
     return rtf_ec_OK;
 }
