@@ -261,6 +261,18 @@ TEST(RtfReaderCodePages, HexBytesAreReadInTheCodePageOfTheRunsFont) {
         {"{\\rtf1\\ansi\\ansicpg936 \\'d6\\'d0\\'ce\\'c4}", "中文"},
         {"{\\rtf1\\ansi\\ansicpg54321 \\'e9}", "é"},  // an unknown code page reads as Windows-1252
         {"{\\rtf1\\ansi r\\'e9sum\\'e9 \\rquote\\lquote\\endash\\bullet\\~x\\_}", "résumé ’‘–•\u00A0x-"},
+        // Mac documents and fonts: "mac", the Mac code pages and character sets 77-89
+        {"{\\rtf1\\mac caf\\'8e}", "café"},
+        {"{\\rtf1\\mac\\ansicpg10000 caf\\'8e}", "café"},
+        {"{\\rtf1\\mac\\ansicpg10001 \\'82\\'a0\\'83n}", "あハ"},
+        {"{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset89 C;}{\\f1\\fcharset78 J;}}\\f0\\'8f\\f1\\'82\\'a0}", "Пあ"},
+        {"{\\rtf1\\pc \\'82}", "é"},
+        // a font's own code page ("cpg") comes before its character set; 65001 is UTF-8
+        {"{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset0\\cpg65001 U;}}\\f0\\'e2\\'82\\'ac}", "€"},
+        {"{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset0\\cpg1251 U;}}\\f0\\'cf}", "П"},
+        // 8-bit characters written as they are read in the same code page as hex bytes
+        {"{\\rtf1\\ansi\\ansicpg1253 \xE1\xE2}", "αβ"},
+        {"{\\rtf1\\ansi caf\xE9}", "café"},
     };
     for (const Case& c : cases) {
         for (bool wide : {false, true}) {
@@ -368,14 +380,23 @@ TEST(RtfReaderPictures, PicturesAreReportedWithTheirRecord) {
     EXPECT_EQ(recorder.Runs, (std::vector<TRun>{{2, "a", 0}, {0, "b", 0}}));  // the picture sets position 0
 }
 
-TEST(RtfReaderPictures, InvalidMetafileRaises) {
-    TRecorder recorder;
-    recorder.Reader.OnNewPicture = [](TRVRTFReader&, const TRVRTFPicture*, TRVGraphic&, TRVRTFPosition) {};
-    try {
-        recorder.Read("{\\rtf1{\\pict\\wmetafile8 0102030405}}");
-        FAIL() << "no exception";
-    } catch (const EInvalidGraphic& e) {
-        EXPECT_STREQ(e.what(), "Invalid metafile");
+// A picture whose data is not what its type says is left out; the text after it is read.
+TEST(RtfReaderPictures, InvalidPicturesAreLeftOut) {
+    const std::string pictures[] = {
+        "{\\pict\\wmetafile8 0102030405}",
+        "{\\pict\\emfblip 0102}",
+        "{\\pict\\dibitmap0 0102}",
+        // a 10-byte metafile in an object's result, written as binary data
+        "{\\object{\\result{\\pict\\wmetafile8\\picw10\\pich10\\bin10 " +
+            std::string("\x01\x00\x09\x00\x00\x03\x10\x00\x00\x00", 10) + "}}}",
+    };
+    for (const std::string& picture : pictures) {
+        TRecorder recorder;
+        int reported = 0;
+        recorder.Reader.OnNewPicture = [&](TRVRTFReader&, const TRVRTFPicture*, TRVGraphic&, TRVRTFPosition) { ++reported; };
+        EXPECT_EQ(recorder.Read("{\\rtf1 a" + picture + "b}"), rtf_ec_OK) << picture;
+        EXPECT_EQ(reported, 0) << picture;
+        EXPECT_EQ(recorder.AllText(), "ab") << picture;
     }
 }
 
