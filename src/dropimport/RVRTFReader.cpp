@@ -125,6 +125,7 @@ void TRVRTFReader::Start() {
     FStyles.clear();
     FNoteCount = 0;
     FBodyPosition = rtf_ts_NewPara;
+    FIsDocument = false;
 }
 
 TRVRTFErrorCode TRVRTFReader::Parse() {
@@ -148,7 +149,9 @@ TRVRTFErrorCode TRVRTFReader::Parse() {
             case '{': code = PushState(); break;
             case '}':
                 code = PopState();
-                if (code == rtf_ec_OK && FStack.empty()) return Finish(rtf_ec_OK);
+                // A document ends with its group; a fragment without the "rtf" header (as
+                // writers put on the clipboard) goes on with its next group.
+                if (code == rtf_ec_OK && FStack.empty() && FIsDocument) return Finish(rtf_ec_OK);
                 break;
             case '\r':
             case '\n': break;
@@ -247,6 +250,7 @@ TRVRTFErrorCode TRVRTFReader::ParseKeyword() {
         c = GetC();
     }
     if (c != ' ' && c != Eof) UngetC(c);
+    if (FStack.size() == 1 && std::string_view(name, length) == "rtf") FIsDocument = true;
     if (FUnicodeSkipLeft > 0) {  // a keyword counts as one fallback character
         --FUnicodeSkipLeft;
         return rtf_ec_OK;

@@ -167,6 +167,7 @@ private:
     int FPictNibble = 0, FPictDigits = 0;   // picture data
     int FTableLevel = 0;
     bool FFontNameOpen = false;
+    bool FIsDocument = false;  // the top group starts with "rtf"
     int FNoteCount = 0;                                // notes started so far
     TRVRTFPosition FBodyPosition = rtf_ts_NewPara;     // the position to go on with after a note
     std::unique_ptr<TRVRTFPicture> FPicture;

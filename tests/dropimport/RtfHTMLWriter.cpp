@@ -111,7 +111,7 @@ TEST(RtfHTMLWriter, DocumentsWithoutFontTableOrWithTextBeforeTheHeaderConvert) {
     const Case cases[] = {
         {"{\\rtf1 no font table}", "<DIV><SPAN style=\"font-size: 12pt; \">no font table</SPAN></DIV>\r\n"},
         {"{\\rtf1\\deff3{\\fonttbl{\\f0 A;}}\\f5\\fs16 past the table}", "<DIV>past the table</DIV>\r\n"},
-        {"{\\pard\\fs16 a fragment\\par}", "<DIV>a fragment</DIV>\r\n"},
+        {"{\\pard\\fs16 a fragment\\par}\n{\\pard\\fs16 goes on\\par}", "<DIV>a fragment</DIV>\r\n<DIV>goes on</DIV>\r\n"},
         {"/{\\rtf1\\fs16 stray}", "<DIV>stray</DIV>\r\n"},
         {"junk \\b text{\\rtf1\\fs16 after}", "<DIV>after</DIV>\r\n"},
         {"{\\rtf1\\par\\par}", "<DIV>&nbsp;</DIV>\r\n<DIV>&nbsp;</DIV>\r\n"},

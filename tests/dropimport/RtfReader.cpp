@@ -292,6 +292,7 @@ TEST(RtfReaderErrors, ErrorCodes) {
     const Case cases[] = {
         {"{\\rtf1 fine}", rtf_ec_OK, "fine"},
         {"{\\rtf1 fine} trailing text is not read", rtf_ec_OK, "fine"},
+        {"{a fragment} between {\\b goes on}", rtf_ec_OK, "a fragmentgoes on"},
         {"}", rtf_ec_StackUnderflow, ""},
         {"{\\rtf1 open {\\b group", rtf_ec_UnmatchedBrace, "open group"},
         {"{\\rtf1 bad \\'zz hex}", rtf_ec_InvalidHex, "bad "},
