@@ -1,17 +1,12 @@
 #include "dropimport/RVHTMLCheck.h"
 
+#include "platform/Strings.h"
+
 #include <vector>
 
 namespace RVHTMLCheck {
 
 namespace {
-
-std::string Upper(std::string_view name) {
-    std::string out(name);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-    return out;
-}
 
 bool IsLeftAside(const std::string& name) {
     return name == "BR" || name == "IMG" || name == "HR" || name == "HEAD" || name == "BODY" || name == "HTML";
@@ -35,7 +30,7 @@ std::string FirstFault(std::string_view html) {
         const size_t nameStart = i + (closing ? 2 : 1);
         size_t nameEnd = nameStart;
         while (nameEnd < end && html[nameEnd] != ' ' && html[nameEnd] != '\r' && html[nameEnd] != '\n') ++nameEnd;
-        const std::string name = Upper(html.substr(nameStart, nameEnd - nameStart));
+        const std::string name = Strings::AsciiUpper(html.substr(nameStart, nameEnd - nameStart));
         if (name.empty()) return "tag without a name at " + std::to_string(i);
         if (!IsLeftAside(name)) {
             if (!closing) {

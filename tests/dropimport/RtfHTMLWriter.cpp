@@ -278,6 +278,25 @@ TEST(RtfHTMLWriter, NoteDefaults) {
     EXPECT_FALSE(options.UseBackgroundColor);
 }
 
+TEST(RtfHTMLWriter, StructuralCheckFindsUnbalancedTags) {
+    struct Case {
+        const char* Html;
+        const char* Fault;
+    };
+    const Case cases[] = {
+        {"", ""},
+        {"<STYLE> <!--\r\n  body { }\r\n-->\r\n</STYLE>\r\n</HEAD>\r\n<BODY>\r\n<DIV><B>x<BR><IMG src=\"a\"></B></DIV><HR>", ""},
+        {"<div><a href=\"x\">y</A></DIV>", ""},
+        {"<B>x<I>y</B></I>", "</B> at 8 closes <I>"},
+        {"<DIV>&nbsp;</DIV></U>", "</U> at 17 closes nothing"},
+        {"<DIV><SUP>2</DIV>", "</DIV> at 11 closes <SUP>"},
+        {"<DIV>x", "<DIV> left open"},
+        {"<DIV", "tag cut off at 0"},
+        {"<STYLE><!-- x", "comment left open at 7"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(RVHTMLCheck::FirstFault(c.Html), c.Fault) << c.Html;
+}
+
 std::string Field(const std::string& instruction, const std::string& result) {
     return "{\\field{\\*\\fldinst {" + instruction + "}}{\\fldrslt " + result + "}}";
 }
