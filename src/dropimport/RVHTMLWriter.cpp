@@ -96,7 +96,7 @@ TRVHTMLWriter::TRVHTMLWriter() {
     FReader.OnNewUnicodeText = [this](TRVRTFReader& reader, const std::u16string& text, TRVRTFPosition position) {
         DoNewText(reader, CodePage::WideToAnsi(text), position);
     };
-    FReader.OnNote = [this](TRVRTFReader&, int number, bool start) { DoNote(number, start); };
+    FReader.OnNote = [this](TRVRTFReader&, int, bool start) { DoNote(start); };
     FReader.OnNoteNumber = [this](TRVRTFReader& reader, int number, TRVRTFPosition position) {
         DoNoteNumber(reader, number, position);
     };
@@ -128,7 +128,7 @@ std::string TRVHTMLWriter::ConvertBytes(std::string_view rtf, const TRVHTMLOptio
     }
     FReader.RawCodePage = rawCodePage;
     FReader.ReadFromString(rtf);  // what was read before an error is converted all the same
-    if (FFlow != &FBody) DoNote(0, false);  // the document ended inside a note
+    if (FFlow != &FBody) DoNote(false);  // the document ended inside a note
     CloseParagraph();
     std::string result;
     result.swap(FBody.Output);
@@ -232,7 +232,7 @@ void TRVHTMLWriter::CloseParagraph() {
 }
 
 // A note's text goes to the notes that follow the body; the body's open elements wait.
-void TRVHTMLWriter::DoNote(int, bool start) {
+void TRVHTMLWriter::DoNote(bool start) {
     if (start == (FFlow == &FNotes)) return;
     if (start) {
         FFlow = &FNotes;
@@ -362,20 +362,36 @@ int DisplaySide(int goalTwips, int scale, int own) {
     return static_cast<int>(std::clamp<std::int64_t>(scaled, 1, RtfPictures::MaxImageSide));
 }
 
+// A metafile side as shown; 0 when neither the document nor the metafile's extent tells, and
+// the metafile sizes itself when played.
+int ShownSide(int goalTwips, int scale, int own) { return goalTwips > 0 || own > 0 ? DisplaySide(goalTwips, scale, own) : 0; }
+
+// Metafiles are played at the size they are shown at, but not above their own size: the
+// browser enlarges the bitmap, as playing into more pixels costs time for no more detail.
+// Only a metafile too small to show anything (an icon of a few pixels) is played larger.
+constexpr int MinPlayedSide = 64;
+
+int PlayedSide(int own, int shown, bool enlarge) {
+    if (own <= 0 || shown <= 0) return std::max(own, shown);
+    return enlarge ? shown : std::min(own, shown);
+}
+
 }  // namespace
 
 std::string TRVHTMLWriter::PictureTag(const TRVRTFPicture& picture, TRVGraphic& graphic) {
     switch (graphic.Kind) {
         case TRVGraphicKind::Metafile: {
-            // Played at the size it is shown at, so a small icon is not blown up from a few
-            // pixels. A metafile without any size takes its own when played.
-            if (picture.PicWGoal > 0 || graphic.Width > 0)
-                graphic.Width = DisplaySide(picture.PicWGoal, picture.ScaleX, graphic.Width);
-            if (picture.PicHGoal > 0 || graphic.Height > 0)
-                graphic.Height = DisplaySide(picture.PicHGoal, picture.ScaleY, graphic.Height);
+            const int ownWidth = graphic.Width, ownHeight = graphic.Height;
+            const int shownWidth = ShownSide(picture.PicWGoal, picture.ScaleX, ownWidth);
+            const int shownHeight = ShownSide(picture.PicHGoal, picture.ScaleY, ownHeight);
+            const bool enlarge = std::max(ownWidth, ownHeight) < MinPlayedSide;
+            graphic.Width = PlayedSide(ownWidth, shownWidth, enlarge);
+            graphic.Height = PlayedSide(ownHeight, shownHeight, enlarge);
             std::string bitmap;
             TrapVoid("TRVHTMLWriter.PictureTag", [&] { bitmap = RtfPictures::MetafileToBitmap(graphic, FRasterBudget); });
-            return bitmap.empty() ? std::string() : SavePicture(bitmap, ".bmp", graphic.Width, graphic.Height);
+            if (bitmap.empty()) return std::string();
+            return SavePicture(bitmap, ".bmp", shownWidth > 0 ? shownWidth : graphic.Width,
+                               shownHeight > 0 ? shownHeight : graphic.Height);
         }
         case TRVGraphicKind::PNG:
         case TRVGraphicKind::JPEG:

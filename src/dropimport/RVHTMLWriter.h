@@ -66,7 +66,7 @@ private:
     std::string ConvertBytes(std::string_view rtf, const TRVHTMLOptions& options, int rawCodePage);
     void DoNewText(TRVRTFReader& reader, const std::string& text, TRVRTFPosition position);
     void DoNewPicture(TRVRTFReader& reader, const TRVRTFPicture* picture, TRVGraphic& graphic, TRVRTFPosition position);
-    void DoNote(int number, bool start);
+    void DoNote(bool start);
     void DoNoteNumber(TRVRTFReader& reader, int number, TRVRTFPosition position);
     void WriteRun(TRVRTFReader& reader, std::string_view text, const std::string& html, TRVRTFPosition position);
     void WriteHead();

@@ -368,17 +368,32 @@ TEST(RtfHTMLWriter, PicturesTakeTheirDisplaySize) {
         // an icon whose extent says a few pixels is played at the size it is shown at
         {"{\\pict\\wmetafile8\\picw80\\pich80\\picwgoal480\\pichgoal480 " + wmf + "}",
          "<IMG src=\"nntmp0.bmp\" width=\"32\" height=\"32\">"},
+        {"{\\pict\\wmetafile8\\picw2646\\pich1588\\picwgoal3000\\pichgoal1800 " + wmf + "}",
+         "<IMG src=\"nntmp0.bmp\" width=\"200\" height=\"120\">"},
     };
     for (const Case& c : cases) {
         TConversion convert;
         const std::string html = convert(Doc("a" + c.Picture));
         EXPECT_NE(html.find(c.Tag), std::string::npos) << c.Picture.substr(0, 60) << "\n" << html;
     }
-    TConversion convert;
-    convert(Doc("{\\pict\\wmetafile8\\picw80\\pich80\\picwgoal480\\pichgoal480 " + wmf + "}"));
-    const std::string bmp = TestEnv::ReadFile(convert.Options.PictureFolder + "nntmp0.bmp");
-    ASSERT_GE(bmp.size(), 26u);
-    EXPECT_EQ(static_cast<unsigned char>(bmp[18]), 32);  // the bitmap itself is 32 pixels wide
+    // The bitmap of a metafile: played at the size shown, never above the metafile's own
+    // size (100 x 60 here) unless that is a few pixels only.
+    struct TPlayed {
+        const char* Size;
+        int Width;  // of the bitmap
+    };
+    const TPlayed played[] = {
+        {"\\picw80\\pich80\\picwgoal480\\pichgoal480", 32},
+        {"\\picw2646\\pich1588\\picwgoal3000\\pichgoal1800", 100},
+        {"\\picw2646\\pich1588\\picwgoal750\\pichgoal450", 50},
+    };
+    for (const TPlayed& p : played) {
+        TConversion convert;
+        convert(Doc(std::string("{\\pict\\wmetafile8") + p.Size + " " + wmf + "}"));
+        const std::string bmp = TestEnv::ReadFile(convert.Options.PictureFolder + "nntmp0.bmp");
+        ASSERT_GE(bmp.size(), 26u);
+        EXPECT_EQ(static_cast<unsigned char>(bmp[18]), p.Width) << p.Size;
+    }
 }
 
 TEST(RtfHTMLWriter, ShapePicturesAndTheirCopies) {
