@@ -62,7 +62,9 @@ TEST(CliRtf, ExitCodes) {
     for (const Case& c : cases) {
         const TCliRun run = Rtf(c.Args);
         EXPECT_EQ(run.ExitCode, c.ExitCode) << (c.Args.empty() ? "" : c.Args[0]);
-        if (c.ExitCode != 0) EXPECT_EQ(run.Out, "");
+        if (c.ExitCode != 0) {
+            EXPECT_EQ(run.Out, "");
+        }
     }
 }
 
