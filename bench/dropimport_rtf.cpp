@@ -1,15 +1,22 @@
 // RTF to note HTML: a 10 MB text-heavy document as Word writes it (formatting groups, accents
-// in hex, Unicode characters, links, tables) and a 10 MB document that is mostly pictures
-// (PNG and JPEG saved as they are, Windows metafiles played into bitmaps).
+// in hex, Unicode characters, links, tables), a 10 MB document that is mostly pictures
+// (PNG and JPEG saved as they are, Windows metafiles played into bitmaps), and the real
+// documents of the shared corpus, all converted once per iteration.
 #include "BenchEnvironment.h"
 #include "dropimport/RVHTMLWriter.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
+#include <filesystem>
+#include <fstream>
 #include <jpeglib.h>
+#include <sstream>
+#include <vector>
 #include <random>
 #include <string>
 
@@ -178,5 +185,43 @@ void BM_RtfTextHeavyWide(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * rtf.size()));
 }
 BENCHMARK(BM_RtfTextHeavyWide)->Unit(benchmark::kMillisecond);
+
+// Every document of the corpus, read once. A document that does not convert still counts:
+// the time spent on it is part of what a drop costs.
+void BM_RtfCorpus(benchmark::State& state) {
+    static const std::vector<std::string> documents = [] {
+        std::vector<std::filesystem::path> paths;
+        for (const auto& entry : std::filesystem::directory_iterator(QB_REALRTF_DIR)) paths.push_back(entry.path());
+        std::sort(paths.begin(), paths.end());
+        std::vector<std::string> texts;
+        for (const auto& path : paths) {
+            std::ifstream file(path, std::ios::binary);
+            std::ostringstream bytes;
+            bytes << file.rdbuf();
+            texts.push_back(bytes.str());
+        }
+        return texts;
+    }();
+    if (documents.empty()) {
+        state.SkipWithError("the RTF corpus " QB_REALRTF_DIR " is missing");
+        return;
+    }
+    TRVHTMLOptions options;
+    options.PictureFolder = BenchEnv::MakeTempDir("rtf-corpus");
+    TRVHTMLWriter writer;
+    std::int64_t bytes = 0;
+    for (auto _ : state) {
+        for (const std::string& rtf : documents) {
+            try {
+                benchmark::DoNotOptimize(writer.ConvertAnsi(rtf, options));
+            } catch (const std::exception&) {
+            }
+            bytes += static_cast<std::int64_t>(rtf.size());
+        }
+    }
+    state.SetBytesProcessed(bytes);
+    state.counters["documents"] = static_cast<double>(documents.size());
+}
+BENCHMARK(BM_RtfCorpus)->Unit(benchmark::kMillisecond);
 
 }  // namespace

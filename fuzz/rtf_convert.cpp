@@ -1,8 +1,9 @@
 // Arbitrary bytes as a dropped RTF document: the reader and the HTML writer with picture
-// saving into a temporary folder. A failed conversion may raise (a font missing from the font
-// table, a metafile that cannot be played) but must never crash, hang or touch memory it does
-// not own. The reader must also report the same runs whether it reads through its 4096-byte
-// stream buffer or from memory.
+// saving into a temporary folder. The conversion must never crash, hang or touch memory it does
+// not own, and its HTML must be balanced (every closing tag closes the element opened last)
+// with nothing before the head. The reader must also report the same runs whether it reads
+// through its 4096-byte stream buffer or from memory.
+#include "dropimport/RVHTMLCheck.h"
 #include "dropimport/RVHTMLWriter.h"
 #include "platform/FileSystem.h"
 #include "platform/Folders.h"
@@ -50,10 +51,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TRVHTMLOptions options;
     options.PictureFolder = PictureFolder();
     TRVHTMLWriter writer;
+    std::string html;
     try {
-        writer.ConvertAnsi(rtf, options);
-    } catch (const std::exception&) {
+        html = writer.ConvertAnsi(rtf, options);
+    } catch (const std::exception&) {  // only a picture file that cannot be written raises
     }
+    if (!RVHTMLCheck::FirstFault(html).empty()) std::abort();
+    if (!html.empty() && html.rfind("<STYLE>", 0) != 0) std::abort();
     if (Runs(rtf, true) != Runs(rtf, false)) std::abort();
     return 0;
 }

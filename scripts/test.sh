@@ -32,6 +32,15 @@ for target in build-fuzz/fuzz/fuzz_*; do
   name=${target#build-fuzz/fuzz/fuzz_}
   corpus=$(mktemp -d)
   [ -d "fuzz/corpus/$name" ] && cp -r "fuzz/corpus/$name/." "$corpus/"
+  # The RTF target also starts from the real documents of the shared corpus, read from there.
+  if [ "$name" = rtf_convert ]; then
+    if [ -d ../shared/realrtf/docs ]; then
+      cp ../shared/realrtf/docs/*.rtf "$corpus/"
+    else
+      echo "fuzz_$name: the RTF corpus ../shared/realrtf/docs is missing"
+      failed=$((failed + 1))
+    fi
+  fi
   if "$target" -runs="$fuzz_runs" -max_len=65536 -timeout=20 -rss_limit_mb=2048 "$corpus" > "build-fuzz/$name.log" 2>&1; then
     passed=$((passed + 1))
     echo "fuzz_$name: ok ($(grep -c '' "build-fuzz/$name.log") log lines)"

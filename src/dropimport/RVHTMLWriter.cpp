@@ -4,24 +4,32 @@
 #include "platform/Exceptions.h"
 #include "platform/FileSystem.h"
 #include "platform/Strings.h"
+#include "settings/Trap.h"
 #include "store/ReportUtils.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 
 namespace {
 
 const char* const CrLf = "\r\n";
 
-struct TStyleTag {
-    int Bit;
-    const char* Open;
-    const char* Close;
-};
-const TStyleTag StyleTags[] = {{rvfsBold, "<B>", "</B>"}, {rvfsItalic, "<I>", "</I>"}, {rvfsUnderline, "<U>", "</U>"}};
+// The inline elements, outermost first: a run's link holds its span, which holds the styles.
+enum TInlineKind : int { ikLink, ikSpan, ikBold, ikItalic, ikUnderline, ikSub, ikSup };
+const char* const InlineClose[] = {"</A>", "</SPAN>", "</B>", "</I>", "</U>", "</SUB>", "</SUP>"};
+const char* const InlineOpen[] = {"<A href=\"", "<SPAN style=\"", "<B>", "<I>", "<U>", "<SUB>", "<SUP>"};
 
-// "<SUB>" for subscript, "<SUP>" for superscript, by vertical shift.
-const char* const ShiftOpen[] = {"", "<SUB>", "<SUP>"};
-const char* const ShiftClose[] = {"", "</SUB>", "</SUP>"};
+// Only addresses that open a page, a mail or a file become links: "javascript:" and the like
+// would run in the note. A bare path or a single drive letter ("c:") has no scheme to check.
+bool IsSafeLink(std::string_view target) {
+    const size_t colon = target.find(':');
+    if (colon == std::string_view::npos || colon <= 1 || target.find_first_of("/?#") < colon) return !target.empty();
+    const std::string_view scheme = target.substr(0, colon);
+    for (std::string_view safe : {"http", "https", "ftp", "mailto", "file", "news"})
+        if (Strings::AsciiSameText(scheme, safe)) return true;
+    return false;
+}
 
 const char* AlignmentName(int alignment) {
     switch (alignment) {
@@ -88,18 +96,28 @@ TRVHTMLWriter::TRVHTMLWriter() {
     FReader.OnNewUnicodeText = [this](TRVRTFReader& reader, const std::u16string& text, TRVRTFPosition position) {
         DoNewText(reader, CodePage::WideToAnsi(text), position);
     };
+    FReader.OnNote = [this](TRVRTFReader&, int, bool start) { DoNote(start); };
+    FReader.OnNoteNumber = [this](TRVRTFReader& reader, int number, TRVRTFPosition position) {
+        DoNoteNumber(reader, number, position);
+    };
 }
 
+// The wide text holds the document's characters; as UTF-8 they reach the reader unchanged.
 void TRVHTMLWriter::Convert(std::u16string& html, const TRVHTMLOptions& options) {
-    html = CodePage::AnsiToWide(ConvertAnsi(CodePage::WideToAnsi(html), options));
+    html = CodePage::AnsiToWide(ConvertBytes(CodePage::Utf16ToUtf8(html), options, 65001));
 }
 
 std::string TRVHTMLWriter::ConvertAnsi(std::string_view rtf, const TRVHTMLOptions& options) {
+    return ConvertBytes(rtf, options, 0);
+}
+
+std::string TRVHTMLWriter::ConvertBytes(std::string_view rtf, const TRVHTMLOptions& options, int rawCodePage) {
     FOptions = options;
-    FOutput.clear();
+    FBody = TFlow();
+    FNotes = TFlow();
+    FFlow = &FBody;
     FStarted = false;
-    FLastProps = TRVRTFCharProperties();
-    FLastSpanStyle.clear();
+    FShapePictureShown = false;
     FPictureCounter = 0;
     FRasterBudget = RtfPictures::MaxRasterPixels;
     if (FOptions.SavePictures && !FOptions.PictureFolder.empty()) {
@@ -108,76 +126,147 @@ std::string TRVHTMLWriter::ConvertAnsi(std::string_view rtf, const TRVHTMLOption
     } else {
         FReader.OnNewPicture = nullptr;
     }
+    FReader.RawCodePage = rawCodePage;
     FReader.ReadFromString(rtf);  // what was read before an error is converted all the same
-    // Close what is open, as the start of another paragraph would.
-    CloseStyles(FLastProps);
-    if (!FLastSpanStyle.empty()) FOutput += "</SPAN>";
-    if (FStarted) FOutput += std::string("</DIV>") + CrLf;
+    if (FFlow != &FBody) DoNote(false);  // the document ended inside a note
+    CloseParagraph();
     std::string result;
-    result.swap(FOutput);
+    result.swap(FBody.Output);
+    if (!FNotes.Output.empty()) {
+        FFlow = &FNotes;
+        CloseParagraph();
+        result += std::string("<HR>") + CrLf + FNotes.Output;
+    }
+    FFlow = &FBody;
     return result;
 }
 
 void TRVHTMLWriter::WriteHead() {
-    FOutput += std::string("<STYLE> <!--") + CrLf;
-    FOutput += "  body { font-family: " + FOptions.DefaultFontName + "; font-size: " +
-               std::to_string(FOptions.DefaultFontSize) + "pt }" + CrLf;
-    FOutput += std::string("-->") + CrLf + "</STYLE>" + CrLf + "</HEAD>" + CrLf;
+    std::string& out = FBody.Output;
+    out += std::string("<STYLE> <!--") + CrLf;
+    out += "  body { font-family: " + FOptions.DefaultFontName + "; font-size: " +
+           std::to_string(FOptions.DefaultFontSize) + "pt }" + CrLf;
+    out += std::string("-->") + CrLf + "</STYLE>" + CrLf + "</HEAD>" + CrLf;
     if (FOptions.UseBackgroundColor)
-        FOutput += "<BODY bgcolor=\"#" + ReportUtils::ColorToRGB(FOptions.BackgroundColor) + "\">" + CrLf;
+        out += "<BODY bgcolor=\"#" + ReportUtils::ColorToRGB(FOptions.BackgroundColor) + "\">" + CrLf;
     else
-        FOutput += std::string("<BODY>") + CrLf;
-}
-
-void TRVHTMLWriter::DoNewText(TRVRTFReader& reader, const std::string& text, TRVRTFPosition position) {
-    const TRVRTFCharProperties& props = reader.RTFState().CharProps;
-    const bool newPara = position == rtf_ts_NewPara;
-    if (!FStarted) WriteHead();
-    const std::string style = text.empty() ? std::string() : SpanStyle(reader, props);
-
-    for (const TStyleTag& tag : StyleTags)
-        if ((FLastProps.Style & tag.Bit) && (!(props.Style & tag.Bit) || newPara)) FOutput += tag.Close;
-    if (newPara && !FLastSpanStyle.empty()) {
-        FOutput += "</SPAN>";
-        FLastSpanStyle.clear();
-    } else if (!FLastSpanStyle.empty() && FLastSpanStyle != style) {
-        FOutput += "</SPAN>";
-    }
-    if (newPara && FStarted) FOutput += std::string("</DIV>") + CrLf;
-    if (newPara) FOutput += DivOpener(reader.RTFState().ParaProps, text.empty());
-    else if (position == rtf_ts_NewLine) FOutput += "<BR>";
-    if (!style.empty() && style != FLastSpanStyle) FOutput += "<SPAN style=\"" + style + "\">";
-    if (FLastProps.VShift == 1 || FLastProps.VShift == 2) FOutput += ShiftClose[FLastProps.VShift];
-    if (!text.empty()) {
-        for (const TStyleTag& tag : StyleTags)
-            if ((props.Style & tag.Bit) && (!(FLastProps.Style & tag.Bit) || newPara)) FOutput += tag.Open;
-        if (props.VShift == 1 || props.VShift == 2) FOutput += ShiftOpen[props.VShift];
-    }
-    FOutput += TextToHTML(text);
-
-    FLastSpanStyle = style;
-    if (!text.empty()) FLastProps = props;
+        out += std::string("<BODY>") + CrLf;
     FStarted = true;
 }
 
-void TRVHTMLWriter::CloseStyles(const TRVRTFCharProperties& props) {
-    for (const TStyleTag& tag : StyleTags)
-        if (props.Style & tag.Bit) FOutput += tag.Close;
+void TRVHTMLWriter::DoNewText(TRVRTFReader& reader, const std::string& text, TRVRTFPosition position) {
+    FShapePictureShown = false;  // a shape and its copy stand side by side
+    if (text.empty()) {
+        WriteRun(reader, text, std::string(), position);
+        return;
+    }
+    const bool inLink = !reader.RTFState().Link.empty() && IsSafeLink(reader.RTFState().Link);
+    WriteRun(reader, text, TextToHTML(text, !inLink), position);
+}
+
+// A run: the paragraph it starts or the line break before it, then the inline elements it
+// needs (the open ones it shares are kept, the others closed innermost first) and its HTML.
+// An empty run starts or breaks a paragraph and touches no inline element.
+void TRVHTMLWriter::WriteRun(TRVRTFReader& reader, std::string_view text, const std::string& html,
+                             TRVRTFPosition position) {
+    if (!FStarted) WriteHead();
+    TFlow& flow = *FFlow;
+    if (position == rtf_ts_NewPara) {
+        CloseParagraph();
+        StartParagraph(reader.RTFState().ParaProps, text.empty());
+    } else if (!flow.DivOpen) {
+        StartParagraph(reader.RTFState().ParaProps, false);
+    }
+    if (position == rtf_ts_NewLine) flow.Output += "<BR>";
+    if (text.empty()) return;
+    WantedInlines(reader);
+    size_t same = 0;
+    while (same < flow.Open.size() && same < FWanted.size() && flow.Open[same] == FWanted[same]) ++same;
+    CloseInlines(same);
+    for (size_t i = same; i < FWanted.size(); ++i) {
+        const TInline& element = FWanted[i];
+        flow.Output += InlineOpen[element.Kind];
+        if (element.Kind == ikLink || element.Kind == ikSpan) {
+            if (element.Kind == ikLink) Strings::AppendHtmlEscaped(flow.Output, element.Value);
+            else flow.Output += element.Value;  // built from escaped parts
+            flow.Output += "\">";
+        }
+        flow.Open.push_back(element);
+    }
+    flow.Output += html;
+}
+
+// The inline elements of the current run, outermost first.
+void TRVHTMLWriter::WantedInlines(const TRVRTFReader& reader) {
+    const TRVRTFCharProperties& props = reader.RTFState().CharProps;
+    FWanted.clear();
+    const std::string& link = reader.RTFState().Link;
+    if (!link.empty() && IsSafeLink(link)) FWanted.push_back({ikLink, link});
+    std::string style = SpanStyle(reader, props);
+    if (!style.empty()) FWanted.push_back({ikSpan, std::move(style)});
+    if (props.Style & rvfsBold) FWanted.push_back({ikBold, {}});
+    if (props.Style & rvfsItalic) FWanted.push_back({ikItalic, {}});
+    if (props.Style & rvfsUnderline) FWanted.push_back({ikUnderline, {}});
+    if (props.VShift == 1) FWanted.push_back({ikSub, {}});
+    else if (props.VShift == 2) FWanted.push_back({ikSup, {}});
+}
+
+void TRVHTMLWriter::CloseInlines(size_t keep) {
+    TFlow& flow = *FFlow;
+    while (flow.Open.size() > keep) {
+        flow.Output += InlineClose[flow.Open.back().Kind];
+        flow.Open.pop_back();
+    }
+}
+
+void TRVHTMLWriter::StartParagraph(const TRVRTFParaProperties& props, bool emptyRun) {
+    FFlow->Output += DivOpener(props, emptyRun);
+    FFlow->DivOpen = true;
+}
+
+void TRVHTMLWriter::CloseParagraph() {
+    CloseInlines(0);
+    if (!FFlow->DivOpen) return;
+    FFlow->Output += std::string("</DIV>") + CrLf;
+    FFlow->DivOpen = false;
+}
+
+// A note's text goes to the notes that follow the body; the body's open elements wait.
+void TRVHTMLWriter::DoNote(bool start) {
+    if (start == (FFlow == &FNotes)) return;
+    if (start) {
+        FFlow = &FNotes;
+    } else {
+        CloseParagraph();
+        FFlow = &FBody;
+    }
+}
+
+// A note's number links the body and the note both ways, as word processors export them.
+void TRVHTMLWriter::DoNoteNumber(TRVRTFReader& reader, int number, TRVRTFPosition position) {
+    const std::string n = std::to_string(number);
+    const bool inNote = FFlow == &FNotes;
+    std::string html = n;
+    if (reader.RTFState().Link.empty())
+        html = inNote ? "<A name=\"_ftn" + n + "\" href=\"#_ftnref" + n + "\">" + n + "</A>"
+                      : "<A name=\"_ftnref" + n + "\" href=\"#_ftn" + n + "\">" + n + "</A>";
+    WriteRun(reader, n, html, position);
 }
 
 // The span of a run: the font when it is not the default one, the size when it is not the
-// default size, the colour when it is neither black nor automatic. The font must be in the
-// font table. The font name comes from the document and is escaped for the attribute.
+// default size, the colour when it is neither black nor automatic. A font missing from the
+// font table (or a document without one) is the default font. The font name comes from the
+// document and is escaped for the attribute.
 std::string TRVHTMLWriter::SpanStyle(const TRVRTFReader& reader, const TRVRTFCharProperties& props) const {
     const TRVRTFFontList& fonts = reader.FontTable();
-    if (props.FontIndex < 0 || static_cast<size_t>(props.FontIndex) >= fonts.size())
-        throw Exception("List index out of bounds (" + std::to_string(props.FontIndex) + ")");
     std::string style;
-    const std::string& fontName = fonts[static_cast<size_t>(props.FontIndex)].Name;
-    if (fontName != FOptions.DefaultFontName) {
-        style += "font-family: ";
-        Strings::AppendHtmlEscaped(style, fontName);
-        style += "; ";
+    if (props.FontIndex >= 0 && static_cast<size_t>(props.FontIndex) < fonts.size()) {
+        const std::string& fontName = fonts[static_cast<size_t>(props.FontIndex)].Name;
+        if (fontName != FOptions.DefaultFontName) {
+            style += "font-family: ";
+            Strings::AppendHtmlEscaped(style, fontName);
+            style += "; ";
+        }
     }
     if (props.Size != FOptions.DefaultFontSize) style += "font-size: " + std::to_string(props.Size) + "pt; ";
     if (props.Color != 0 && props.Color != clWindowText) style += "color: #" + ReportUtils::ColorToRGB(props.Color) + "; ";
@@ -202,14 +291,14 @@ std::string TRVHTMLWriter::DivOpener(const TRVRTFParaProperties& props, bool emp
     return div;
 }
 
-std::string TRVHTMLWriter::TextToHTML(std::string_view text) {
+std::string TRVHTMLWriter::TextToHTML(std::string_view text, bool findLinks) {
     if (text.empty()) return std::string();
     if (text == " ") return "&nbsp;";
     std::string out;
     out.reserve(text.size() + text.size() / 8);
     size_t i = 0;
     while (i < text.size()) {
-        if (LinkStartsAt(text, i)) {
+        if (findLinks && LinkStartsAt(text, i)) {
             size_t end = i;
             while (end < text.size() && !EndsLink(text[end])) ++end;
             std::string_view link = text.substr(i, end - i);
@@ -246,27 +335,70 @@ std::string TRVHTMLWriter::TextToHTML(std::string_view text) {
 }
 
 // Windows metafiles are played into a bitmap file; PNG and JPEG pictures are saved as they
-// are. Every other picture gives an empty tag. A picture an include-picture field names
-// (no picture record) writes nothing.
+// are. Every other picture gives an empty tag. The picture stands in a paragraph like text.
 void TRVHTMLWriter::DoNewPicture(TRVRTFReader& reader, const TRVRTFPicture* picture, TRVGraphic& graphic,
                                  TRVRTFPosition position) {
-    if (!picture) return;
-    const std::string tag = FPictureCounter < MaxSavedPictures ? PictureTag(graphic) : std::string();
-    if (position == rtf_ts_NewPara) FOutput += "</DIV><DIV" + AlignAttribute(reader.RTFState().ParaProps.Alignment) + ">";
-    FOutput += CrLf + tag + CrLf;
+    if (picture->Role == rtf_pr_ShapeCopy && FShapePictureShown) return;
+    const std::string tag = FPictureCounter < MaxSavedPictures ? PictureTag(*picture, graphic) : std::string();
+    FShapePictureShown = picture->Role == rtf_pr_Shape && !tag.empty();
+    if (!FStarted) WriteHead();
+    const int alignment = reader.RTFState().ParaProps.Alignment;
+    if (position == rtf_ts_NewPara || !FFlow->DivOpen) {
+        CloseInlines(0);
+        if (FFlow->DivOpen) FFlow->Output += "</DIV>";
+        FFlow->Output += "<DIV" + AlignAttribute(alignment) + ">";
+        FFlow->DivOpen = true;
+    }
+    FFlow->Output += CrLf + tag + CrLf;
 }
 
-std::string TRVHTMLWriter::PictureTag(TRVGraphic& graphic) {
+namespace {
+
+// The size a picture is shown at: its goal size ("picwgoal", in twips) when the document
+// gives one, else its own size, times its scale.
+int DisplaySide(int goalTwips, int scale, int own) {
+    const std::int64_t side = goalTwips > 0 ? std::int64_t{goalTwips} * 96 / 1440 : own;
+    const std::int64_t scaled = side * (scale > 0 ? scale : 100) / 100;
+    return static_cast<int>(std::clamp<std::int64_t>(scaled, 1, RtfPictures::MaxImageSide));
+}
+
+// A metafile side as shown; 0 when neither the document nor the metafile's extent tells, and
+// the metafile sizes itself when played.
+int ShownSide(int goalTwips, int scale, int own) { return goalTwips > 0 || own > 0 ? DisplaySide(goalTwips, scale, own) : 0; }
+
+// Metafiles are played at the size they are shown at, but not above their own size: the
+// browser enlarges the bitmap, as playing into more pixels costs time for no more detail.
+// Only a metafile too small to show anything (an icon of a few pixels) is played larger.
+constexpr int MinPlayedSide = 64;
+
+int PlayedSide(int own, int shown, bool enlarge) {
+    if (own <= 0 || shown <= 0) return std::max(own, shown);
+    return enlarge ? shown : std::min(own, shown);
+}
+
+}  // namespace
+
+std::string TRVHTMLWriter::PictureTag(const TRVRTFPicture& picture, TRVGraphic& graphic) {
     switch (graphic.Kind) {
         case TRVGraphicKind::Metafile: {
-            const std::string bitmap = RtfPictures::MetafileToBitmap(graphic, FRasterBudget);
-            return bitmap.empty() ? std::string() : SavePicture(bitmap, ".bmp", graphic.Width, graphic.Height);
+            const int ownWidth = graphic.Width, ownHeight = graphic.Height;
+            const int shownWidth = ShownSide(picture.PicWGoal, picture.ScaleX, ownWidth);
+            const int shownHeight = ShownSide(picture.PicHGoal, picture.ScaleY, ownHeight);
+            const bool enlarge = std::max(ownWidth, ownHeight) < MinPlayedSide;
+            graphic.Width = PlayedSide(ownWidth, shownWidth, enlarge);
+            graphic.Height = PlayedSide(ownHeight, shownHeight, enlarge);
+            std::string bitmap;
+            TrapVoid("TRVHTMLWriter.PictureTag", [&] { bitmap = RtfPictures::MetafileToBitmap(graphic, FRasterBudget); });
+            if (bitmap.empty()) return std::string();
+            return SavePicture(bitmap, ".bmp", shownWidth > 0 ? shownWidth : graphic.Width,
+                               shownHeight > 0 ? shownHeight : graphic.Height);
         }
         case TRVGraphicKind::PNG:
         case TRVGraphicKind::JPEG:
             if (graphic.Width <= 0 || graphic.Height <= 0) return std::string();
-            return SavePicture(graphic.Data, graphic.Kind == TRVGraphicKind::PNG ? ".png" : ".jpg", graphic.Width,
-                               graphic.Height);
+            return SavePicture(graphic.Data, graphic.Kind == TRVGraphicKind::PNG ? ".png" : ".jpg",
+                               DisplaySide(picture.PicWGoal, picture.ScaleX, graphic.Width),
+                               DisplaySide(picture.PicHGoal, picture.ScaleY, graphic.Height));
         default: return std::string();
     }
 }

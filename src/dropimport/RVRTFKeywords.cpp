@@ -36,6 +36,7 @@ const TRVRTFKeyword KeywordTable[] = {
     {"bin", 0, false, S, ispecBin, kgO},
     {"*", 0, false, S, ispecSkipDest, kgO},
     {"'", 0, false, S, ispecHex, kgO},
+    {"chftn", 0, false, S, ispecNoteNumber, kgO},
     // destinations
     {"pict", 0, false, D, idestPict, kgO},
     {"fonttbl", 0, false, D, idestFontTbl, kgO},
@@ -44,6 +45,14 @@ const TRVRTFKeyword KeywordTable[] = {
     {"field", 0, false, D, idestField, kgO},
     {"fldinst", 0, false, D, idestFldInst, kgO},
     {"fldrslt", 0, false, D, idestNormal, kgO},
+    // Word wraps PNG and JPEG pictures in "shppict" and adds a metafile copy in "nonshppict"
+    // for older readers; a floating picture is a shape ("shpinst") whose copy is its result
+    // ("shprslt"). The copy is used only when the picture itself gave no image.
+    {"shppict", 0, false, D, idestShape, kgO},
+    {"shpinst", 0, false, D, idestShape, kgO},
+    {"nonshppict", 0, false, D, idestShapeCopy, kgO},
+    {"shprslt", 0, false, D, idestShapeCopy, kgO},
+    {"shptxt", 0, false, D, idestNormal, kgO},  // a text box's text
     {"nesttableprops", 0, false, D, idestNormal, kgO},
     {"nonesttables", 0, false, D, idestSkip, kgO},
     {"author", 0, false, D, idestSkip, kgO},
@@ -55,7 +64,7 @@ const TRVRTFKeyword KeywordTable[] = {
     {"footerf", 0, false, D, idestSkip, kgO},
     {"footerl", 0, false, D, idestSkip, kgO},
     {"footerr", 0, false, D, idestSkip, kgO},
-    {"footnote", 0, false, D, idestSkip, kgO},
+    {"footnote", 0, false, D, idestFootnote, kgO},
     {"ftncn", 0, false, D, idestSkip, kgO},
     {"ftnsep", 0, false, D, idestSkip, kgO},
     {"ftnsepc", 0, false, D, idestSkip, kgO},
@@ -95,6 +104,8 @@ const TRVRTFKeyword KeywordTable[] = {
     {"caps", 1, false, P, ipropCaps, kgC},
     {"v", 1, false, P, ipropHidden, kgC},
     {"cs", 0, false, P, ipropCharStyle, kgC},
+    {"up", 6, false, P, ipropRaise, kgC},
+    {"dn", 6, false, P, ipropLower, kgC},
     // paragraph formatting
     {"pard", 0, false, P, ipropPard, kgP},
     {"ql", 0, true, P, ipropAlign, kgP},
@@ -131,10 +142,14 @@ const TRVRTFKeyword KeywordTable[] = {
     {"ftech", 6, true, P, ipropFontFamily, kgO},
     {"fbidi", 7, true, P, ipropFontFamily, kgO},
     {"fcharset", 0, false, P, ipropFontCharset, kgO},
+    {"cpg", 0, false, P, ipropFontCodePage, kgO},
     // text and code pages
     {"u", 0, false, P, ipropUnicode, kgO},
     {"uc", 1, false, P, ipropUnicodeSkip, kgO},
     {"ansicpg", 0, false, P, ipropAnsiCodePage, kgO},
+    {"mac", 10000, true, P, ipropCharacterSet, kgO},
+    {"pc", 437, true, P, ipropCharacterSet, kgO},
+    {"pca", 850, true, P, ipropCharacterSet, kgO},
     // structure
     {"cell", 0, false, P, ipropCell, kgO},
     {"nestcell", 0, false, P, ipropCell, kgO},
@@ -153,6 +168,10 @@ const TRVRTFKeyword KeywordTable[] = {
     {"dibitmap", 6, true, P, ipropPicType, kgO},
     {"wbitmap", 7, true, P, ipropPicType, kgO},
     {"wmetafile", 1, false, P, ipropWMetafile, kgO},
+    {"picwgoal", 0, false, P, ipropPicWGoal, kgO},
+    {"pichgoal", 0, false, P, ipropPicHGoal, kgO},
+    {"picscalex", 100, false, P, ipropPicScaleX, kgO},
+    {"picscaley", 100, false, P, ipropPicScaleY, kgO},
     // section
     {"sectd", 0, false, P, ipropSectDefault, kgO},
     {"sbknone", 0, true, P, ipropSectBreak, kgO},

@@ -11,30 +11,34 @@ enum TRVRTFKeywordGroup : int { rtf_kg_CharFormat, rtf_kg_ParaFormat, rtf_kg_Oth
 enum TRVRTFDestKeyword : int {
     idestPict, idestFontTbl, idestStyleSheet, idestColorTbl, idestField, idestFldInst,
     idestNormal,  // "fldrslt", "nesttableprops": back to document text
-    idestSkip,    // headers, footers, notes, document information...
+    idestSkip,    // headers, footers, comments, document information...
+    idestFootnote,  // footnotes and endnotes: their text is kept apart from the body
+    idestShape,     // a shape or a picture wrapper: only its pictures count
+    idestShapeCopy, // the copy of a shape's picture for readers without shapes
 };
 
 // Indices of the special keywords.
-enum TRVRTFSpecKeyword : int { ispecBin, ispecSkipDest, ispecHex };
+enum TRVRTFSpecKeyword : int { ispecBin, ispecSkipDest, ispecHex, ispecNoteNumber };
 
 // Indices of the property keywords.
 enum TRVRTFPropKeyword : int {
     // character formatting
     ipropBold, ipropItalic, ipropUnderline, ipropStrike, ipropUnderlineNone, ipropFontSize, ipropForeColor,
     ipropFont, ipropDefFont, ipropVShift, ipropPlain, ipropCharBackColor, ipropCharScaleX, ipropExpand,
-    ipropCaps, ipropHidden, ipropCharStyle,
+    ipropCaps, ipropHidden, ipropCharStyle, ipropRaise, ipropLower,
     // paragraph formatting
     ipropPard, ipropAlign, ipropLeftIndent, ipropRightIndent, ipropFirstIndent, ipropSpaceBefore,
     ipropSpaceAfter, ipropLineSpacing, ipropLineSpacingMulti, ipropParaShading, ipropInTable, ipropNestLevel,
     ipropParaStyle, ipropFramed, ipropListText,
     // tables of the document
-    ipropRed, ipropGreen, ipropBlue, ipropFontFamily, ipropFontCharset,
+    ipropRed, ipropGreen, ipropBlue, ipropFontFamily, ipropFontCharset, ipropFontCodePage,
     // text and code pages
-    ipropUnicode, ipropUnicodeSkip, ipropAnsiCodePage,
+    ipropUnicode, ipropUnicodeSkip, ipropAnsiCodePage, ipropCharacterSet,
     // structure
     ipropCell, ipropRow, ipropPage,
     // pictures
-    ipropPicW, ipropPicH, ipropPicWidthBytes, ipropPicType, ipropWMetafile,
+    ipropPicW, ipropPicH, ipropPicWidthBytes, ipropPicType, ipropWMetafile, ipropPicWGoal, ipropPicHGoal,
+    ipropPicScaleX, ipropPicScaleY,
     // section
     ipropSectDefault, ipropSectBreak, ipropPageNumX, ipropPageNumY, ipropPageNumFormat, ipropPageNumStart,
     ipropColumns,

@@ -30,7 +30,12 @@ enum TRVRTFDestination : int {
     rdsPicture = 6,
     rdsField = 7,
     rdsFldInst = 8,
+    rdsShape = 9,        // a shape: its characters go nowhere, its pictures are read
 };
+
+// Where a picture stands: in the text, in a shape, or in the copy of a shape's picture that a
+// document adds for readers without shapes.
+enum TRVRTFPictureRole : int { rtf_pr_Plain = 0, rtf_pr_Shape, rtf_pr_ShapeCopy };
 
 enum TRVRTFInternalState : int { risNorm = 0, risBin = 1, risHex = 2 };
 
@@ -166,7 +171,9 @@ struct TRVRTFReaderState {
     TRVRTFInternalState InternalState = risNorm;
     int DefFont = 0;         // "deff"
     int UnicodeSkip = 1;     // "uc": fallback characters after each "u"
-    bool FieldHasPicture = false;
+    bool InNote = false;     // inside a footnote or endnote
+    TRVRTFPictureRole PictureRole = rtf_pr_Plain;
+    std::string Link;        // the target of the hyperlink field whose result this is
     TRVRTFBorderTarget BorderTarget = rtf_bt_None;
     int BorderSides = 0;     // bit per TRVRTFSide of the target
 };
@@ -176,6 +183,7 @@ struct TRVRTFFont {
     std::string Name;   // in the ANSI code page
     int Family = 0;     // 0 nil, 1 roman, 2 swiss, 3 modern, 4 script, 5 decor, 6 tech, 7 bidi
     int Charset = 1;    // DEFAULT_CHARSET until "fcharset" says otherwise
+    int CodePage = 0;   // "cpg"; 0 when the character set decides
 };
 
 using TRVRTFFontList = std::vector<TRVRTFFont>;
@@ -215,5 +223,8 @@ struct TRVRTFPicture {
     int PicW = 0, PicH = 0;   // "picw", "pich"
     int WBMWidthBytes = 0;
     int MetafileMapMode = 0;  // "wmetafile" parameter
+    int PicWGoal = 0, PicHGoal = 0;       // "picwgoal", "pichgoal": the display size in twips
+    int ScaleX = 100, ScaleY = 100;       // "picscalex", "picscaley": percent
+    TRVRTFPictureRole Role = rtf_pr_Plain;
     std::string Data;         // the decoded picture bytes
 };

@@ -1,7 +1,7 @@
 #include "dropimport/RVRTFReader.h"
 
-#include "platform/FileSystem.h"
 #include "platform/Strings.h"
+#include "settings/Trap.h"
 
 #include <algorithm>
 #include <climits>
@@ -31,22 +31,42 @@ int PaddingSide(std::string_view name) {
     }
 }
 
-// Reads a picture an include-picture field names: only a regular file, never a device, a
-// FIFO or anything that is not a file on this machine, and no more bytes than the budget
-// left for the document, which the read takes from it.
-std::unique_ptr<TRVGraphic> LoadIncludedPicture(const std::string& fileName, std::uint64_t& budget) {
-    FileSystem::TSearchRec rec;
-    if (fileName.empty() || !FileSystem::GetSearchRec(fileName, rec)) return nullptr;
-    if ((rec.Attr & (FileSystem::faDirectory | FileSystem::faSysFile)) != 0) return nullptr;
-    if (rec.Size < 0 || static_cast<std::uint64_t>(rec.Size) > budget) return nullptr;
-    std::string bytes;
-    if (!FileSystem::TryReadFile(fileName, bytes, budget + 1)) return nullptr;
-    if (bytes.size() > budget) {  // the file grew since it was looked at
-        budget = 0;
-        return nullptr;
+// The address of a "HYPERLINK" field instruction: its first argument, whole when quoted (with
+// the field's doubled backslashes made single), and "#" plus the bookmark of a "\l" switch.
+// Other switches ("\o" tooltip, "\t" frame...) and their arguments are passed over.
+std::string HyperlinkTarget(std::string_view instruction) {
+    std::string address, location;
+    size_t i = 9;  // after "HYPERLINK"
+    const auto argument = [&]() {
+        while (i < instruction.size() && instruction[i] == ' ') ++i;
+        std::string value;
+        if (i < instruction.size() && instruction[i] == '"') {
+            const size_t close = instruction.find('"', i + 1);
+            const size_t end = close == std::string_view::npos ? instruction.size() : close;
+            value = Strings::ReplaceAll(std::string(instruction.substr(i + 1, end - i - 1)), "\\\\", "\\");
+            i = end + 1;
+        } else {
+            const size_t start = i;
+            while (i < instruction.size() && instruction[i] != ' ') ++i;
+            value = std::string(instruction.substr(start, i - start));
+        }
+        return value;
+    };
+    while (i < instruction.size()) {
+        while (i < instruction.size() && instruction[i] == ' ') ++i;
+        if (i >= instruction.size()) break;
+        if (instruction[i] == '\\' && i + 1 < instruction.size()) {
+            const char sw = instruction[i + 1];
+            i += 2;
+            if (sw == 'l') location = argument();
+            else if (sw == 'o' || sw == 't') argument();
+        } else if (address.empty()) {
+            address = argument();
+        } else {
+            argument();
+        }
     }
-    budget -= bytes.size();
-    return RtfPictures::GraphicFromFile(std::move(bytes));
+    return location.empty() ? address : address + "#" + location;
 }
 
 }  // namespace
@@ -103,7 +123,9 @@ void TRVRTFReader::Start() {
     FFontIndexes.clear();
     FColors.clear();
     FStyles.clear();
-    FIncludedBytesLeft = IncludedPictureBudget;
+    FNoteCount = 0;
+    FBodyPosition = rtf_ts_NewPara;
+    FIsDocument = false;
 }
 
 TRVRTFErrorCode TRVRTFReader::Parse() {
@@ -116,7 +138,7 @@ TRVRTFErrorCode TRVRTFReader::Parse() {
             if (FState.Destination == rdsPicture) {
                 if (FPicture) FPicture->Data.push_back(static_cast<char>(c));
             } else {
-                code = DeliverChar(c, csCodePage);
+                code = DeliverChar(c, csRaw);
             }
             if (--FBinLeft <= 0) FState.InternalState = risNorm;
             if (code != rtf_ec_OK) return Finish(code);
@@ -127,14 +149,18 @@ TRVRTFErrorCode TRVRTFReader::Parse() {
             case '{': code = PushState(); break;
             case '}':
                 code = PopState();
-                if (code == rtf_ec_OK && FStack.empty()) return Finish(rtf_ec_OK);
+                // A document ends with its group; a fragment without the "rtf" header (as
+                // writers put on the clipboard) goes on with its next group.
+                if (code == rtf_ec_OK && FStack.empty() && FIsDocument) return Finish(rtf_ec_OK);
                 break;
-            case '\\': code = ParseKeyword(); break;
             case '\r':
             case '\n': break;
             default:
-                if (FState.InternalState == risHex) code = ParseHexDigit(c);
-                else if (FState.InternalState == risNorm) code = DeliverSkippable(c, csAnsi);
+                // Whatever comes before the document's first group is not part of it.
+                if (FStack.empty()) break;
+                if (c == '\\') code = ParseKeyword();
+                else if (FState.InternalState == risHex) code = ParseHexDigit(c);
+                else if (FState.InternalState == risNorm) code = DeliverSkippable(c, c < 0x80 ? csAnsi : csRaw);
                 else code = rtf_ec_Assertion;
         }
         if (code != rtf_ec_OK) return Finish(code);
@@ -176,8 +202,10 @@ TRVRTFErrorCode TRVRTFReader::PopState() {
     if (ending == rdsStyleSheetEntry && outer.Destination == rdsStyleSheet) CompleteStyleEntry();
     if (ending == rdsNorm) Flush();
     const TRVRTFErrorCode code = ending != outer.Destination ? EndDestination(ending, outer) : rtf_ec_OK;
+    const bool noteEnds = FState.InNote && !outer.InNote;
     FState = std::move(outer);
     FStack.pop_back();
+    if (noteEnds) EndNote();
     return code;
 }
 
@@ -222,6 +250,7 @@ TRVRTFErrorCode TRVRTFReader::ParseKeyword() {
         c = GetC();
     }
     if (c != ' ' && c != Eof) UngetC(c);
+    if (FStack.size() == 1 && std::string_view(name, length) == "rtf") FIsDocument = true;
     if (FUnicodeSkipLeft > 0) {  // a keyword counts as one fallback character
         --FUnicodeSkipLeft;
         return rtf_ec_OK;
@@ -264,7 +293,10 @@ TRVRTFErrorCode TRVRTFReader::ChangeDestination(int index) {
     switch (index) {
         case idestPict:
             if (FState.Destination == rdsPicture) return rtf_ec_InvalidPicture;
-            if (OnNewPicture) FPicture = std::make_unique<TRVRTFPicture>();
+            if (OnNewPicture) {
+                FPicture = std::make_unique<TRVRTFPicture>();
+                FPicture->Role = FState.PictureRole;
+            }
             FState.Destination = rdsPicture;
             FPictNibble = FPictDigits = 0;
             break;
@@ -293,6 +325,16 @@ TRVRTFErrorCode TRVRTFReader::ChangeDestination(int index) {
             break;
         case idestNormal: FState.Destination = rdsNorm; break;
         case idestSkip: FState.Destination = rdsSkip; break;
+        case idestShape:
+        case idestShapeCopy:
+            FState.Destination = rdsShape;
+            FState.PictureRole = index == idestShape ? rtf_pr_Shape : rtf_pr_ShapeCopy;
+            break;
+        case idestFootnote:
+            // A note is text of the body's flow only; one inside another is left out.
+            if (FState.InNote || FState.Destination != rdsNorm) FState.Destination = rdsSkip;
+            else StartNote();
+            break;
         default: return rtf_ec_BadTable;
     }
     return rtf_ec_OK;
@@ -311,6 +353,7 @@ TRVRTFErrorCode TRVRTFReader::ParseSpecial(int index, int value) {
             FState.InternalState = risHex;
             FHexValue = FHexDigits = 0;
             return rtf_ec_OK;
+        case ispecNoteNumber: return DeliverNoteNumber();
         default: return rtf_ec_BadTable;
     }
 }
@@ -353,6 +396,8 @@ bool TRVRTFReader::ParseCharProperty(int index, int value) {
         case ipropExpand: cp.Spacing = value; break;
         case ipropCaps: cp.Caps = value != 0; break;
         case ipropHidden: cp.Hidden = value != 0; break;
+        case ipropRaise: cp.VShift = value > 0 ? 2 : value < 0 ? 1 : 0; break;
+        case ipropLower: cp.VShift = value > 0 ? 1 : value < 0 ? 2 : 0; break;
         case ipropCharStyle:
             if (FState.Destination == rdsStyleSheetEntry) {
                 FStyleEntry.Kind = rtf_sk_Character;
@@ -491,9 +536,13 @@ bool TRVRTFReader::ParseDocumentProperty(int index, int value) {
         case ipropFontCharset:
             if (inFontTable) FFonts.back().Charset = value;
             break;
+        case ipropFontCodePage:
+            if (inFontTable && value > 0) FFonts.back().CodePage = value;
+            break;
         case ipropUnicode: DeliverUnicode(value); break;
         case ipropUnicodeSkip: FState.UnicodeSkip = std::max(0, value); break;
         case ipropAnsiCodePage:
+        case ipropCharacterSet:
             if (value > 0) FCodePage = value;
             break;
         case ipropPage:
@@ -519,6 +568,18 @@ bool TRVRTFReader::ParseDocumentProperty(int index, int value) {
                 FPicture->Type = rtf_pict_WMF;
                 FPicture->MetafileMapMode = value;
             }
+            break;
+        case ipropPicWGoal:
+            if (inPicture) FPicture->PicWGoal = value;
+            break;
+        case ipropPicHGoal:
+            if (inPicture) FPicture->PicHGoal = value;
+            break;
+        case ipropPicScaleX:
+            if (inPicture) FPicture->ScaleX = value;
+            break;
+        case ipropPicScaleY:
+            if (inPicture) FPicture->ScaleY = value;
             break;
         case ipropSectDefault: sect.Reset(); break;
         case ipropSectBreak: sect.BreakKind = value; break;
@@ -580,13 +641,14 @@ TRVRTFErrorCode TRVRTFReader::DeliverSkippable(int code, TCharSource source) {
 TRVRTFErrorCode TRVRTFReader::DeliverChar(int code, TCharSource source) {
     switch (FState.Destination) {
         case rdsNorm:
+            if (FState.CharProps.Hidden) break;  // hidden text and its breaks are not shown
             if (code == '\n') Break(rtf_ts_NewPara);
             else if (code == '\r') Break(rtf_ts_NewLine);
             else if (code != 0) AddTo(FText, code, source);
             break;
         case rdsFontTable:
             if (code == ';') CompleteFontName();
-            else if (FFontNameOpen) AddTo(FDestText, code, source, RtfCodePage::CodePageOfCharset(FFonts.back().Charset, FCodePage));
+            else if (FFontNameOpen) AddTo(FDestText, code, source, CodePageOfFont(FFonts.back()));
             break;
         case rdsColorTable:
             if (code == ';') FColors.push_back(clWindowText);
@@ -598,7 +660,8 @@ TRVRTFErrorCode TRVRTFReader::DeliverChar(int code, TCharSource source) {
         case rdsFldInst: AddTo(FFieldInst, code, source); break;
         case rdsSkip:
         case rdsStyleSheet:
-        case rdsField: break;
+        case rdsField:
+        case rdsShape: break;
     }
     return rtf_ec_OK;
 }
@@ -607,6 +670,9 @@ TRVRTFErrorCode TRVRTFReader::DeliverChar(int code, TCharSource source) {
 void TRVRTFReader::AddTo(TRVRTFTextBuffer& buffer, int code, TCharSource source, int codePage) {
     switch (source) {
         case csAnsi: buffer.AddAnsi(static_cast<char>(code)); break;
+        case csRaw:
+            if (RawCodePage > 0) codePage = RawCodePage;
+            [[fallthrough]];
         case csCodePage: buffer.AddCodePageByte(static_cast<char>(code), codePage ? codePage : CurrentCodePage()); break;
         case csUnicode: buffer.AddUnicode(static_cast<char16_t>(code)); break;
     }
@@ -643,9 +709,12 @@ TRVRTFErrorCode TRVRTFReader::AddPictureDigit(int code) {
 
 int TRVRTFReader::CurrentCodePage() const {
     const int index = FState.CharProps.FontIndex;
-    if (index >= 0 && index < static_cast<int>(FFonts.size()))
-        return RtfCodePage::CodePageOfCharset(FFonts[static_cast<size_t>(index)].Charset, FCodePage);
+    if (index >= 0 && index < static_cast<int>(FFonts.size())) return CodePageOfFont(FFonts[static_cast<size_t>(index)]);
     return FCodePage;
+}
+
+int TRVRTFReader::CodePageOfFont(const TRVRTFFont& font) const {
+    return font.CodePage > 0 ? font.CodePage : RtfCodePage::CodePageOfCharset(font.Charset, FCodePage);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -695,32 +764,55 @@ void TRVRTFReader::FireTable(TRVRTFTableEventKind kind) {
     if (OnTable) OnTable(*this, kind);
 }
 
-void TRVRTFReader::ReportPicture(const TRVRTFPicture* picture, TRVGraphic& graphic) {
-    OnNewPicture(*this, picture, graphic, FPosition);
-    FPosition = rtf_ts_ContinuePara;
-}
-
+// A picture whose data is not the image its type says is left out, and the document goes on.
 void TRVRTFReader::EndPicture() {
     Flush();
     const std::unique_ptr<TRVRTFPicture> picture = std::move(FPicture);
-    if (!picture || FState.FieldHasPicture) return;
-    const std::unique_ptr<TRVGraphic> graphic = RtfPictures::MakeGraphic(*picture);
-    if (graphic) ReportPicture(picture.get(), *graphic);
+    if (!picture || FState.CharProps.Hidden) return;
+    std::unique_ptr<TRVGraphic> graphic;
+    if (!TrapVoid("TRVRTFReader.EndPicture", [&] { graphic = RtfPictures::MakeGraphic(*picture); }) || !graphic) return;
+    OnNewPicture(*this, picture.get(), *graphic, FPosition);
+    FPosition = rtf_ts_ContinuePara;
 }
 
-// "INCLUDEPICTURE "file" ...": the named picture is reported in place of the field's result,
-// whose own copy of the picture is then left out.
+// "HYPERLINK": the runs of the field's result link to the field's address. Other fields
+// ("INCLUDEPICTURE" among them) show their result as it stands and read nothing.
 void TRVRTFReader::EndFieldInstruction(TRVRTFReaderState& fieldState) {
     const std::string instruction = Strings::Trim(FFieldInst.TakeAnsi());
-    if (!OnNewPicture || instruction.compare(0, 14, "INCLUDEPICTURE") != 0) return;
-    const size_t open = instruction.find('"');
-    const size_t close = open == std::string::npos ? open : instruction.find('"', open + 1);
-    if (close == std::string::npos) return;
-    const std::string fileName = Strings::ReplaceAll(instruction.substr(open + 1, close - open - 1), "\\\\", "\\");
-    const std::unique_ptr<TRVGraphic> graphic = LoadIncludedPicture(fileName, FIncludedBytesLeft);
-    if (!graphic) return;
-    ReportPicture(nullptr, *graphic);
-    fieldState.FieldHasPicture = true;
+    if (instruction.size() > 9 && Strings::AsciiSameText(std::string_view(instruction).substr(0, 9), "HYPERLINK") &&
+        instruction[9] == ' ')
+        fieldState.Link = HyperlinkTarget(instruction);
+}
+
+// A note's text starts its own paragraph; the body goes on where it stopped.
+void TRVRTFReader::StartNote() {
+    Flush();
+    FState.Destination = rdsNorm;
+    FState.InNote = true;
+    ++FNoteCount;
+    FBodyPosition = FPosition;
+    FPosition = rtf_ts_NewPara;
+    if (OnNote) OnNote(*this, FNoteCount, true);
+}
+
+void TRVRTFReader::EndNote() {
+    Flush();
+    if (OnNote) OnNote(*this, FNoteCount, false);
+    FPosition = FBodyPosition;
+}
+
+// "chftn": in the body the number of the note that follows, in a note its own number.
+TRVRTFErrorCode TRVRTFReader::DeliverNoteNumber() {
+    if (FState.Destination != rdsNorm || FState.CharProps.Hidden) return rtf_ec_OK;
+    const int number = FState.InNote ? FNoteCount : FNoteCount + 1;
+    if (!OnNoteNumber) {
+        for (char c : std::to_string(number)) DeliverChar(c, csAnsi);
+        return rtf_ec_OK;
+    }
+    Flush();
+    OnNoteNumber(*this, number, FPosition);
+    FPosition = rtf_ts_ContinuePara;
+    return rtf_ec_OK;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -740,7 +832,7 @@ void TRVRTFReader::StartFont(int number) {
 void TRVRTFReader::CompleteFontName() {
     if (!FFontNameOpen) return;
     FFontNameOpen = false;
-    FFonts.back().Name = FDestText.TakeAnsi();
+    FFonts.back().Name = Strings::Trim(FDestText.TakeAnsi());
 }
 
 int TRVRTFReader::FontIndexOf(int number) const {

@@ -37,11 +37,15 @@ public:
     using TNewTextEvent = std::function<void(TRVRTFReader& sender, const std::string& text, TRVRTFPosition position)>;
     using TNewUnicodeTextEvent =
         std::function<void(TRVRTFReader& sender, const std::u16string& text, TRVRTFPosition position)>;
-    // The picture record is nullptr for a picture an include-picture field names.
     using TNewPictureEvent = std::function<void(TRVRTFReader& sender, const TRVRTFPicture* picture,
                                                 TRVGraphic& graphic, TRVRTFPosition position)>;
     using TTableEvent = std::function<void(TRVRTFReader& sender, TRVRTFTableEventKind kind)>;
     using TRequiredPageBreakEvent = std::function<void(TRVRTFReader& sender)>;
+    // A footnote or endnote starts (true) or ends (false); the runs between are its text.
+    using TNoteEvent = std::function<void(TRVRTFReader& sender, int number, bool start)>;
+    // The number of a note ("chftn") as the document shows it: in the body before the note,
+    // and at the start of the note's own text.
+    using TNoteNumberEvent = std::function<void(TRVRTFReader& sender, int number, TRVRTFPosition position)>;
 
     // Groups nest at most this deep; the "{" beyond it is error 2. The state stack lives on
     // the heap, so the limit only bounds memory.
@@ -55,11 +59,14 @@ public:
     TNewPictureEvent OnNewPicture;
     TTableEvent OnTable;
     TRequiredPageBreakEvent OnRequiredPageBreak;
+    TNoteEvent OnNote;
+    // Without a listener a note's number is delivered as text.
+    TNoteNumberEvent OnNoteNumber;
     // The code page of bytes written in hex until "ansicpg" names another.
     int DefCodePage = RtfCodePage::DefaultCodePage;
-    // Pictures include-picture fields name are read only from regular files, of at most this
-    // many bytes for all the fields of a document together.
-    std::uint64_t IncludedPictureBudget = 32 * 1024 * 1024;
+    // The code page of the document's own 8-bit characters (not written in hex); 0 when they
+    // are in the code page of their font, as in an RTF file. 65001 reads them as UTF-8.
+    int RawCodePage = 0;
 
     // Parses the whole stream (or text). Stops at the first error and returns its code; a run
     // collected before the error is still reported. Exceptions of picture decoding and of
@@ -74,7 +81,9 @@ public:
     int CodePage() const { return FCodePage; }
 
 private:
-    enum TCharSource { csAnsi, csCodePage, csUnicode };
+    // csAnsi: 7-bit characters of the document; csRaw: its 8-bit characters; csCodePage: bytes
+    // written in hex; csUnicode: "u" characters and keyword characters.
+    enum TCharSource { csAnsi, csRaw, csCodePage, csUnicode };
 
     // input
     bool Refill();
@@ -114,6 +123,7 @@ private:
     void AddTo(TRVRTFTextBuffer& buffer, int code, TCharSource source, int codePage = 0);
     TRVRTFErrorCode AddPictureDigit(int code);
     int CurrentCodePage() const;
+    int CodePageOfFont(const TRVRTFFont& font) const;
 
     // runs and events
     void Break(TRVRTFPosition next);
@@ -123,7 +133,9 @@ private:
     void FireTable(TRVRTFTableEventKind kind);
     void EndPicture();
     void EndFieldInstruction(TRVRTFReaderState& fieldState);
-    void ReportPicture(const TRVRTFPicture* picture, TRVGraphic& graphic);
+    void StartNote();
+    void EndNote();
+    TRVRTFErrorCode DeliverNoteNumber();
 
     // tables of the document
     void StartFont(int number);
@@ -155,7 +167,9 @@ private:
     int FPictNibble = 0, FPictDigits = 0;   // picture data
     int FTableLevel = 0;
     bool FFontNameOpen = false;
-    std::uint64_t FIncludedBytesLeft = 0;
+    bool FIsDocument = false;  // the top group starts with "rtf"
+    int FNoteCount = 0;                                // notes started so far
+    TRVRTFPosition FBodyPosition = rtf_ts_NewPara;     // the position to go on with after a note
     std::unique_ptr<TRVRTFPicture> FPicture;
     TRVRTFStyleSheetEntry FStyleEntry;
 

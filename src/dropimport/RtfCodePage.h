@@ -9,11 +9,14 @@ namespace RtfCodePage {
 // The code page RTF means when it says nothing else ("ansi").
 inline constexpr int DefaultCodePage = 1252;
 
-// The code page of a font character set ("fcharset"); documentCodePage for DEFAULT_CHARSET,
-// the symbol set and values Windows does not define.
+// The code page of a font character set ("fcharset"), the Mac sets 77-89 included;
+// documentCodePage for DEFAULT_CHARSET, the symbol set and values Windows does not define.
 int CodePageOfCharset(int charset, int documentCodePage);
-// True for the double-byte code pages (Japanese, Chinese, Korean), whose characters may
-// take two bytes.
+// The name iconv knows a code page by ("CP1252", "MACINTOSH", "SHIFT_JIS" for Mac Japanese,
+// "UTF-8" for 65001...).
+std::string IconvName(int codePage);
+// True for the double-byte code pages (Japanese, Chinese, Korean, Windows and Mac), whose
+// characters may take two bytes.
 bool IsDoubleByte(int codePage);
 // True when the byte starts a two-byte character of a double-byte code page.
 bool IsLeadByte(unsigned char b, int codePage);

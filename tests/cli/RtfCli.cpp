@@ -27,8 +27,8 @@ TEST(CliRtf, WritesPicturesIntoTheGivenFolder) {
                              std::vector<std::string>{"--pictures", folder, Sample("pictures.rtf")}}) {
         const TCliRun run = Rtf(args);
         EXPECT_EQ(run.ExitCode, 0);
-        EXPECT_NE(run.Out.find("<IMG src=\"nntmp0.bmp\" width=\"100\" height=\"60\">"), std::string::npos);
-        for (const char* name : {"/nntmp0.bmp", "/nntmp1.png", "/nntmp2.jpg"})
+        EXPECT_NE(run.Out.find("<IMG src=\"nntmp0.png\" width=\"100\" height=\"60\">"), std::string::npos);
+        for (const char* name : {"/nntmp0.png", "/nntmp1.png", "/nntmp2.jpg"})
             EXPECT_TRUE(FileSystem::FileExists(folder + name)) << name;
     }
 }
@@ -43,6 +43,7 @@ TEST(CliRtf, PicturesGoToTheTemporaryFolderByDefault) {
 TEST(CliRtf, ExitCodes) {
     const std::string dir = TestEnv::MakeTempDir("cli-rtf");
     TestEnv::WriteFile(dir + "nofonts.rtf", "{\\rtf1 text without a font table}");
+    TestEnv::WriteFile(dir + "blocker", "a file where the picture folder should be");
     TestEnv::WriteFile(dir + "empty.rtf", "");
     struct Case {
         std::vector<std::string> Args;
@@ -54,13 +55,16 @@ TEST(CliRtf, ExitCodes) {
         {{}, 2},
         {{Sample("wordpad.rtf"), Sample("textedit.rtf")}, 2},
         {{Sample("wordpad.rtf"), "--pictures"}, 2},
-        {{dir + "nofonts.rtf"}, 1},
+        {{dir + "nofonts.rtf"}, 0},
+        {{Sample("pictures.rtf"), "--pictures", dir + "blocker"}, 1},  // the pictures cannot be written
         {{dir + "empty.rtf"}, 0},
     };
     for (const Case& c : cases) {
         const TCliRun run = Rtf(c.Args);
         EXPECT_EQ(run.ExitCode, c.ExitCode) << (c.Args.empty() ? "" : c.Args[0]);
-        if (c.ExitCode != 0) EXPECT_EQ(run.Out, "");
+        if (c.ExitCode != 0) {
+            EXPECT_EQ(run.Out, "");
+        }
     }
 }
 
