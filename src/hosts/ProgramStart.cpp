@@ -50,11 +50,18 @@ QString StartAddress(const QStringList& arguments) {
 
 bool HasDisplay(const char* platform, const char* x11Display, const char* waylandDisplay) {
     const auto set = [](const char* value) { return value && *value; };
-    const std::string wanted = set(platform) ? platform : "";
-    if (wanted.starts_with("xcb")) return set(x11Display);
-    if (wanted.starts_with("wayland")) return set(waylandDisplay);
-    // Another platform plugin (offscreen, vnc, eglfs...) brings its own screen.
-    return !wanted.empty() || set(x11Display) || set(waylandDisplay);
+    if (!set(platform)) return set(x11Display) || set(waylandDisplay);
+    // The platforms asked for, in order ("wayland;xcb"); any one that can start will do.
+    for (const QString& wanted : QString(platform).split(';', Qt::SkipEmptyParts)) {
+        if (wanted.startsWith("xcb")) {
+            if (set(x11Display)) return true;
+        } else if (wanted.startsWith("wayland")) {
+            if (set(waylandDisplay)) return true;
+        } else {
+            return true;  // offscreen, vnc, eglfs...: a screen of its own
+        }
+    }
+    return false;
 }
 
 int Run(int argc, char** argv) {

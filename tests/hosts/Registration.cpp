@@ -250,6 +250,8 @@ private slots:
         QTest::newRow("xcb without X11") << "xcb" << QString() << "wayland-0" << false;
         QTest::newRow("wayland without Wayland") << "wayland" << ":1" << QString() << false;
         QTest::newRow("offscreen needs none") << "offscreen" << QString() << QString() << true;
+        QTest::newRow("fallback list") << "wayland;xcb" << ":0" << QString() << true;
+        QTest::newRow("fallback list, neither") << "wayland;xcb" << QString() << QString() << false;
     }
     void hasDisplay() {
         QFETCH(QString, platform);
