@@ -42,28 +42,37 @@ std::string IniText(std::string_view bytes) {
     return std::string(bytes);
 }
 
-// The note file of one shortcut: the info block, then a small page with the link.
+std::string HtmlEscaped(const std::string& text) {
+    std::string out;
+    Strings::AppendHtmlEscaped(out, text);
+    return out;
+}
+
+// The note file of one shortcut: the info block, then a small page with the link. The name
+// and the address are escaped wherever they go, so neither can add markup to the page or
+// end its comment early ("-->" cannot occur once ">" is escaped).
 std::string ShortcutNote(const std::string& name, const std::string& url, TDateTime modified) {
     const std::string info = "<NOTE><ORIGINAL_TITLE>" + EscapeXML(name) + "</ORIGINAL_TITLE><ORIGINAL_URL>" +
                              EscapeXML(url) + "</ORIGINAL_URL>" + "<TITLE>" + EscapeXML(name) + "</TITLE><DATE>" +
                              DateTimeUtils::FormatShortDate(modified) + "</DATE><TIME>" +
                              DateTimeUtils::FormatLongTime(modified) + "</TIME>" + "<COMMENTS></COMMENTS></NOTE>";
+    const std::string htmlName = HtmlEscaped(name), htmlUrl = HtmlEscaped(url);
     return Strings::JoinLines({
         ReportUtils::NoteWarningLine,
         ReportUtils::NoteBeginMarker,
         ReportUtils::WideStringToURF8(CodePage::AnsiToWide(info)),
         ReportUtils::NoteEndMarker,
         "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\">",
-        "<!-- saved from " + url + "-->",
+        "<!-- saved from " + htmlUrl + "-->",
         "<HTML>",
         "<HEAD>",
-        "<TITLE>" + name + "</TITLE>",
+        "<TITLE>" + htmlName + "</TITLE>",
         "<META HTTP-EQUIV=CONTENT-TYPE CONTENT=\"TEXT/HTML\">",
         "<BASE TARGET=\"_TOP\">",
         "</HEAD>",
         "<BODY>",
-        name + "<BR>",
-        "<A HREF=\"" + url + "\">" + url + "</A>",
+        htmlName + "<BR>",
+        "<A HREF=\"" + htmlUrl + "\">" + htmlUrl + "</A>",
         "</BODY>",
         "</HTML> ",
     });
@@ -78,6 +87,14 @@ void ImportShortcut(const std::string& shortcut, const std::string& target) {
     if (name.empty()) return;
     const std::string url = ReadIniString(bytes, "InternetShortcut", "URL");
     FileSystem::WriteFileAtomic(target, ShortcutNote(name, url, rec.Time));
+}
+
+// Every Internet shortcut below the Favorites folder: "*.url" in any letter case.
+TStringList InternetShortcuts(const std::string& favorites) {
+    TStringList files;
+    ReportUtils::MyAdvBuildFileList(favorites + "*", FileSystem::faAnyFile, files, true, false, false);
+    std::erase_if(files, [](const std::string& file) { return !Strings::AsciiSameText(FileSystem::ExtractFileExt(file), ".url"); });
+    return files;
 }
 
 // The path below the import folder that mirrors a path below the Favorites folder.
@@ -114,6 +131,11 @@ std::string ImportSuccessText(const std::string& importedFolder) {
     return "Your Favorites were successfully imported into \"" + importedFolder + "\" sub-folder";
 }
 
+std::string ImportFailuresText(const std::string& importedFolder, const std::string& failed) {
+    return "Your Favorites were imported into \"" + importedFolder + "\" sub-folder, except these, which could not be written:" +
+           failed;
+}
+
 void ImportFavouritesToNotes(const std::u16string& storeRoot, std::string& importedFolder, TUserPrompt& prompt) {
     importedFolder.clear();
     std::string imported;
@@ -131,14 +153,21 @@ void ImportFavouritesToNotes(const std::u16string& storeRoot, std::string& impor
         ReportUtils::MyAdvBuildFileList(favorites + "*.*", FileSystem::faDirectory, folders, true, true, true);
         for (const std::string& folder : folders) FileSystem::ForceDirectories(Mirror(folder, favorites, importFolder));
 
-        TStringList shortcuts;
-        ReportUtils::MyAdvBuildFileList(favorites + "*.url", FileSystem::faAnyFile, shortcuts, true, false, false);
+        TStringList shortcuts = InternetShortcuts(favorites);
         if (shortcuts.empty()) return;
-        for (const std::string& shortcut : shortcuts)
-            ImportShortcut(shortcut, FileSystem::ChangeFileExt(Mirror(shortcut, favorites, importFolder), ".html"));
+        // A note that cannot be written does not stop the others; the message names it.
+        std::string failed;
+        for (const std::string& shortcut : shortcuts) {
+            const std::string target = FileSystem::ChangeFileExt(Mirror(shortcut, favorites, importFolder), ".html");
+            if (!TrapVoid("ImportExport.ImportFavouritesToNotes.1", [&] { ImportShortcut(shortcut, target); }))
+                failed += "\n" + (Strings::StartsWith(shortcut, favorites) ? shortcut.substr(favorites.size()) : shortcut);
+        }
 
         imported = FileSystem::ExcludeTrailingPathDelimiter(Strings::ReplaceFirstIgnoreCase(importFolder, root, ""));
-        prompt.Ask(ImportSuccessText(imported), "Import", TButtons::OK, TIcon::Information);
+        if (failed.empty())
+            prompt.Ask(ImportSuccessText(imported), "Import", TButtons::OK, TIcon::Information);
+        else
+            prompt.Ask(ImportFailuresText(imported, failed), "Import", TButtons::OK, TIcon::Warning);
     });
     if (done) importedFolder = imported;
 }

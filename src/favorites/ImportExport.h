@@ -12,12 +12,17 @@ namespace ImportExport {
 // Imports the Favorites folder into a new folder directly under storeRoot. importedFolder
 // receives that folder's path relative to the store root (no trailing "/"), or "" when
 // nothing was imported (no Favorites folder, no shortcuts, or a failure, which is logged and
-// leaves the notes written so far on disk). On success the prompt shows the success text
-// with the caption "Import", an information icon and an OK button.
+// leaves the notes written so far on disk). A note that cannot be written is logged and
+// skipped. At the end the prompt shows, with the caption "Import" and an OK button, the
+// success text with an information icon, or the text naming the notes not written with a
+// warning icon.
 void ImportFavouritesToNotes(const std::u16string& storeRoot, std::string& importedFolder, TUserPrompt& prompt);
 
 // The message of a successful import.
 std::string ImportSuccessText(const std::string& importedFolder);
+// The message of an import some notes of which could not be written: failed holds their
+// shortcuts' paths below the Favorites folder, each after a line feed.
+std::string ImportFailuresText(const std::string& importedFolder, const std::string& failed);
 
 // The value of an entry of an INI text, as an Internet shortcut is read: section and entry
 // names compared without regard to case, the value trimmed and freed of one pair of

@@ -15,6 +15,12 @@ std::string ChromiumFlags(const std::string& current, bool runningAsRoot);
 // The address to open instead of the store folder: the first argument that is not a switch.
 QString StartAddress(const QStringList& arguments);
 
+// What the program prints, and exits with 1, when the window is asked for without a display.
+inline constexpr const char* NoDisplayMessage = "no display: set DISPLAY or WAYLAND_DISPLAY, or run under xvfb-run";
+// Whether a window can be shown, from QT_QPA_PLATFORM, DISPLAY and WAYLAND_DISPLAY (null when unset).
+bool HasDisplay(const char* platform, const char* x11Display, const char* waylandDisplay);
+
+// The program: "-regserver" and "-unregserver" work without a display, the window needs one.
 int Run(int argc, char** argv);
 
 }  // namespace ProgramStart

@@ -15,13 +15,17 @@
 #include <QDir>
 #include <QFileSystemModel>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPageLayout>
+#include <QPainter>
 #include <QPrintDialog>
 #include <QRegularExpression>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineHistory>
 #include <QWebEngineProfile>
@@ -59,6 +63,65 @@ private:
 QIcon ToolIcon(QWidget* widget, const char* themeName, QStyle::StandardPixmap fallback) {
     return QIcon::fromTheme(themeName, widget->style()->standardIcon(fallback));
 }
+
+// The styles have no picture of a printer nor of saving to a file (only disks), so these two
+// are drawn: a printer with a sheet in and a printed sheet out, and a page going down into a tray.
+QIcon DrawnIcon(const std::function<void(QPainter&)>& draw) {
+    QIcon icon;
+    for (const int size : {26, 52}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(size / 26.0, size / 26.0);
+        painter.setPen(QPen(QColor(50, 50, 60), 1.2));
+        draw(painter);
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+QIcon PrinterIcon() {
+    return DrawnIcon([](QPainter& p) {
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(7.5, 2.5, 11, 8));
+        p.setBrush(QColor(160, 165, 175));
+        p.drawRoundedRect(QRectF(2.5, 9.5, 21, 10), 2, 2);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(7.5, 15.5, 11, 8));
+        p.drawLine(QPointF(9.5, 18.5), QPointF(16.5, 18.5));
+        p.drawLine(QPointF(9.5, 21), QPointF(14.5, 21));
+        p.setBrush(QColor(60, 170, 60));
+        p.drawEllipse(QPointF(20, 12.5), 1, 1);
+    });
+}
+
+QIcon SaveToIcon() {
+    return DrawnIcon([](QPainter& p) {
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(7.5, 1.5, 11, 12));
+        p.setBrush(QColor(40, 110, 200));
+        p.drawPolygon(QPolygonF({{11, 6}, {15, 6}, {15, 12}, {18, 12}, {13, 17}, {8, 12}, {11, 12}}));
+        p.setBrush(Qt::NoBrush);
+        p.drawPolyline(QPolygonF({{3.5, 15.5}, {3.5, 23.5}, {22.5, 23.5}, {22.5, 15.5}}));
+    });
+}
+
+// The splitter between the panels: its bar stays when the notes panel is hidden.
+class TKeptHandle : public QSplitterHandle {
+public:
+    using QSplitterHandle::QSplitterHandle;
+    bool Kept = false;
+    void setVisible(bool visible) override { QSplitterHandle::setVisible(visible || Kept); }
+};
+
+class TNotesSplitter : public QSplitter {
+public:
+    using QSplitter::QSplitter;
+
+protected:
+    QSplitterHandle* createHandle() override { return new TKeptHandle(orientation(), this); }
+};
 
 }  // namespace
 
@@ -99,10 +162,25 @@ TIEAddress::TIEAddress(QWidget* parent) : QComboBox(parent) {
     files->setRootPath(QString());
     FFileCompleter = new QCompleter(files, this);
     setCompleter(FHistoryCompleter);
+    // The list's addresses are chosen from the drop-down only: the combo box would also
+    // "activate" one when the text typed matches it and Return is pressed (which navigates
+    // already) or the box loses the focus, and under the arrow keys and the mouse wheel.
+    QObject::disconnect(lineEdit(), SIGNAL(returnPressed()), this, nullptr);
+    QObject::disconnect(lineEdit(), SIGNAL(editingFinished()), this, nullptr);
     connect(lineEdit(), &QLineEdit::textEdited, this, &TIEAddress::ChooseCompleter);
     connect(lineEdit(), &QLineEdit::returnPressed, this, [this] { emit AddressEntered(currentText()); });
     connect(this, &QComboBox::activated, this, [this](int index) { emit AddressEntered(itemText(index)); });
 }
+
+void TIEAddress::keyPressEvent(QKeyEvent* event) {
+    if ((event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) && event->modifiers() == Qt::NoModifier) {
+        if (count() > 0) showPopup();
+        return;
+    }
+    QComboBox::keyPressEvent(event);
+}
+
+void TIEAddress::wheelEvent(QWheelEvent* event) { event->ignore(); }
 
 void TIEAddress::ChooseCompleter(const QString& text) {
     QCompleter* wanted = text.startsWith('/') ? FFileCompleter : FHistoryCompleter;
@@ -116,6 +194,15 @@ void TIEAddress::AddToHistory(const QString& address) {
     list.prepend(address);
     while (list.size() > HistoryLimit) list.removeLast();
     FHistory->setStringList(list);
+    // The drop-down list offers the same addresses; the text in the box stays as it is.
+    const QString text = currentText();
+    const int cursor = lineEdit()->cursorPosition();
+    const QSignalBlocker block(this);
+    clear();
+    addItems(list);
+    setCurrentIndex(-1);
+    setEditText(text);
+    lineEdit()->setCursorPosition(cursor);
 }
 
 void TIEAddress::ClearHistory() {
@@ -189,7 +276,7 @@ void TfrmBrowser::FormCreate() {
 }
 
 void TfrmBrowser::CreateLayout() {
-    FSplitter = new QSplitter(Qt::Horizontal, this);
+    FSplitter = new TNotesSplitter(Qt::Horizontal, this);
     FSplitter->setObjectName("Splitter1");
     FSplitter->setHandleWidth(3);
     FSplitter->setChildrenCollapsible(false);
@@ -203,6 +290,7 @@ void TfrmBrowser::CreateLayout() {
     FPnlIE->setObjectName("pnlIE");
     FSplitter->addWidget(FPnlNotes);
     FSplitter->addWidget(FPnlIE);
+    static_cast<TKeptHandle*>(FSplitter->handle(1))->Kept = true;
     FSplitter->setStretchFactor(0, 0);
     FSplitter->setStretchFactor(1, 1);
 
@@ -268,11 +356,11 @@ void TfrmBrowser::CreateActions() {
         {&actFavorites, "actFavorites", "Favorites", "Favorites", ToolIcon(this, "bookmarks", QStyle::SP_DirLinkIcon), &TfrmBrowser::actFavoritesExecute},
         {&actOptions, "actOptions", "Options", "Options", ToolIcon(this, "preferences-system", QStyle::SP_FileDialogDetailedView), &TfrmBrowser::actOptionsExecute},
         {nullptr, nullptr, nullptr, nullptr, {}, nullptr},
-        {&actPrint, "actPrint", "Print", "Print", ToolIcon(this, "document-print", QStyle::SP_DialogSaveButton), &TfrmBrowser::actPrintExecute},
+        {&actPrint, "actPrint", "Print", "Print", QIcon::fromTheme("document-print", PrinterIcon()), &TfrmBrowser::actPrintExecute},
         {nullptr, nullptr, nullptr, nullptr, {}, nullptr},
         {&actHideNotes, "actHideNotes", "Show/Hide Notes", "Show/Hide Notes", ToolIcon(this, "view-sidetree", QStyle::SP_FileDialogListView), &TfrmBrowser::actHideNotesExecute},
         {nullptr, nullptr, nullptr, nullptr, {}, nullptr},
-        {&actSaveTo, "actSaveTo", "Save to...", "Save to...", ToolIcon(this, "document-save-as", QStyle::SP_DriveHDIcon), &TfrmBrowser::actSaveToExecute},
+        {&actSaveTo, "actSaveTo", "Save to...", "Save to...", QIcon::fromTheme("document-save-as", SaveToIcon()), &TfrmBrowser::actSaveToExecute},
     };
     for (const TDef& d : defs) {
         if (!d.Action) {
@@ -334,11 +422,13 @@ void TfrmBrowser::FormShow() {
 void TfrmBrowser::FormDestroy() {
     TrapVoid("TfrmBrowser.FormDestroy", [&] {
         if (!FMainWindow) FormPlacement::SavePlacement(*this);
-        const int width = FPnlNotes->isVisible() ? FPnlNotes->width() : FNotesWidth;
+        // The width the user gave the panel, also once the window is closed (and so hidden);
+        // a hidden panel keeps the width it had when it was hidden.
+        if (FShown && FNotesVisible) FNotesWidth = FSplitter->sizes().value(0, FNotesWidth);
         if (!FMainWindow) {
             TRegistry reg(THive::CurrentUser);
             if (reg.OpenKey(SettingsKey, true)) {
-                reg.WriteInteger("_NotesTreeWidth", width);
+                reg.WriteInteger("_NotesTreeWidth", FNotesWidth);
                 reg.CloseKey();
             }
         }
@@ -462,9 +552,11 @@ void TfrmBrowser::actPrintExecute() {
 }
 
 void TfrmBrowser::actHideNotesExecute() {
+    if (FShown && FNotesVisible) FNotesWidth = FSplitter->sizes().value(0, FNotesWidth);
     FNotesVisible = !FNotesVisible;
     actHideNotes->setChecked(FNotesVisible);
     FPnlNotes->setVisible(FNotesVisible);
+    if (FNotesVisible) ApplyNotesWidth(FNotesWidth);
 }
 
 // Saves the page whole: the HTML and, in a folder beside it, its pictures and frames.

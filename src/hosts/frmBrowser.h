@@ -56,6 +56,10 @@ public:
 signals:
     void AddressEntered(const QString& address);
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
 private:
     void ChooseCompleter(const QString& text);
 

@@ -4,6 +4,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
@@ -55,6 +56,7 @@ void TSplashForm::Show(const std::string& caption, const std::string& text) {
         move(area.x() + area.width() / 2 - width() / 2, area.y() + area.height() / 2 - height() / 2);
     }
     show();
+    FCancel->setFocus();
     repaint();
 }
 
@@ -81,4 +83,16 @@ void TSplashForm::showEvent(QShowEvent* event) {
 void TSplashForm::closeEvent(QCloseEvent* event) {
     FCancelled = true;
     event->ignore();
+}
+
+// Cancel is the window's default and cancel button: Return, Enter and Escape press it.
+void TSplashForm::keyPressEvent(QKeyEvent* event) {
+    if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+        const int key = event->key();
+        if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter) {
+            FCancel->click();
+            return;
+        }
+    }
+    QWidget::keyPressEvent(event);
 }

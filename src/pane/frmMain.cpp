@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QStyle>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
@@ -284,7 +285,9 @@ QString TfrmMain::treeNotesGetHint(TNode* node) {
         const TMyNode& rec = *node->Data;
         const QString created = "Created on " + AnsiToQ(DateTimeUtils::DateTimeToStr(rec.Created));
         if (rec.IsFolder) return rec.Name + "\n" + created;
-        return rec.Name + "\nURL: " + rec.OriginalURL + "\nComments: " + rec.Comments + "\n" + created;
+        // The address is stored as the page gave it; the hint shows it readable.
+        const QString url = QUrl::fromPercentEncoding(rec.OriginalURL.toUtf8());
+        return rec.Name + "\nURL: " + url + "\nComments: " + rec.Comments + "\n" + created;
     });
 }
 

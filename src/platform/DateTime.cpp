@@ -149,25 +149,48 @@ char TimeSeparator() {
     return ':';
 }
 
+namespace {
+
+// Reads text with one strptime format; surrounding blanks are allowed, nothing else is.
+bool ParseWith(const std::string& text, const std::string& format, TDateTime& value) {
+    std::tm tm{};
+    tm.tm_mday = 1;
+    const char* start = text.c_str();
+    while (*start == ' ' || *start == '\t') ++start;
+    const char* end = strptime(start, format.c_str(), &tm);
+    if (!end || !OnlyBlanks(end)) return false;
+    const int year = tm.tm_year + 1900;
+    if (tm.tm_mon < 0 || tm.tm_mon > 11 || tm.tm_mday < 1 || tm.tm_mday > 31 || year < 1 || year > 9999) return false;
+    // strptime takes 31 February; a real date does not.
+    const TDateTime day = EncodeDateTime({year, tm.tm_mon + 1, tm.tm_mday, 0, 0, 0, 0});
+    if (DecodeDateTime(day).Month != tm.tm_mon + 1) return false;
+    value = EncodeDateTime({year, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, 0});
+    return true;
+}
+
+std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
+    for (size_t p = text.find(from); p != std::string::npos; p = text.find(from, p + to.size())) text.replace(p, from.size(), to);
+    return text;
+}
+
+}  // namespace
+
 bool TryStrToDateTime(const std::string& text, TDateTime& value) {
     const std::string withTime = std::string(ShortDateFormat()) + " " + LongTimeFormat();
-    for (const std::string& format : {withTime, std::string(ShortDateFormat())}) {
-        std::tm tm{};
-        tm.tm_mday = 1;
-        const char* start = text.c_str();
-        while (*start == ' ' || *start == '\t') ++start;
-        const char* end = strptime(start, format.c_str(), &tm);
-        if (!end || !OnlyBlanks(end)) continue;
-        const int year = tm.tm_year + 1900;
-        if (tm.tm_mon < 0 || tm.tm_mon > 11 || tm.tm_mday < 1 || tm.tm_mday > 31 || year < 1 || year > 9999) continue;
-        // strptime takes 31 February; a real date does not.
-        TDateTimeParts check;
-        const TDateTime day = EncodeDateTime({year, tm.tm_mon + 1, tm.tm_mday, 0, 0, 0, 0});
-        check = DecodeDateTime(day);
-        if (check.Month != tm.tm_mon + 1) continue;
-        value = EncodeDateTime({year, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, 0});
-        return true;
-    }
+    return ParseWith(text, withTime, value) || ParseWith(text, ShortDateFormat(), value);
+}
+
+bool TryStrToDateTimeForms(const std::string& date, const std::string& time, TDateTime& value) {
+    // The user's date order with either length of year; a two-digit year is tried first, as
+    // "%Y" would also take "26" as the year 26.
+    const std::string order = ReplaceAll(ReplaceAll(ShortDateFormat(), "%D", "%m/%d/%y"), "%F", "%Y-%m-%d");
+    const std::string dates[] = {ShortDateFormat(), ReplaceAll(order, "%Y", "%y"), ReplaceAll(order, "%y", "%Y"),
+                                 "%Y-%m-%d", "%d.%m.%y", "%d.%m.%Y"};
+    const std::string times[] = {LongTimeFormat(), "%H:%M:%S", "%H:%M", "%I:%M:%S %p", "%I:%M %p"};
+    const std::string text = date + " " + time;
+    for (const std::string& d : dates)
+        for (const std::string& t : times)
+            if (ParseWith(text, d + " " + t, value)) return true;
     return false;
 }
 

@@ -33,7 +33,11 @@ char TimeSeparator();
 // Reads a date-time in the user's formats: short date, optionally a blank and the long time.
 // Surrounding blanks are allowed; anything else left over fails the conversion.
 bool TryStrToDateTime(const std::string& text, TDateTime& value);
-// The same, raising EConvertError on failure.
+// Reads a date text and a time text written by any installation: the user's formats first,
+// then the common numeric forms (the user's date order with a two- or four-digit year,
+// year-month-day, day.month.year; 24-hour or AM/PM time, with or without seconds).
+bool TryStrToDateTimeForms(const std::string& date, const std::string& time, TDateTime& value);
+// The same as TryStrToDateTime, raising EConvertError on failure.
 TDateTime StrToDateTime(const std::string& text);
 
 }  // namespace DateTimeUtils

@@ -129,7 +129,9 @@ std::string ReadFile(const std::string& path) {
 }
 
 void WriteFileAtomic(const std::string& path, std::string_view bytes) {
-    std::string temp = ExtractFilePath(path) + "." + ExtractFileName(path) + ".XXXXXX";
+    // A short hidden name in the same folder: the target's own name may already be as long
+    // as a name can be, and the rename must not cross file systems.
+    std::string temp = ExtractFilePath(path) + ".quillbox-XXXXXX";
     TFd fd(::mkstemp(temp.data()));
     if (fd.Get() < 0) throw EInOutError("Cannot create file \"" + path + "\": " + std::strerror(errno));
     const auto fail = [&](const char* what) {
@@ -166,6 +168,18 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes) {
         ::unlink(temp.c_str());
         throw EInOutError("Cannot replace file \"" + path + "\": " + reason);
     }
+}
+
+void RemoveLinks(const std::string& folder) {
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir) return;
+    const std::string base = IncludeTrailingPathDelimiter(folder.empty() ? std::string(".") : folder);
+    while (dirent* entry = ::readdir(dir)) {
+        const std::string path = base + entry->d_name;
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) ::unlink(path.c_str());
+    }
+    ::closedir(dir);
 }
 
 bool MatchesMask(const std::string& name, const std::string& mask) {

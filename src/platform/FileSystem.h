@@ -36,6 +36,9 @@ bool PathExists(const std::string& path);
 bool ForceDirectories(const std::string& path);
 // Removes a file or a folder with everything below it; true when nothing is left.
 bool RemoveTree(const std::string& path);
+// Removes every symbolic link directly inside a folder, dangling or not, as a link: what it
+// points to is never touched.
+void RemoveLinks(const std::string& folder);
 bool GetSearchRec(const std::string& path, TSearchRec& rec);
 
 // Reads the whole file; raises EInOutError when it cannot be read.

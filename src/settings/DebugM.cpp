@@ -36,7 +36,8 @@ void WriteLine(const std::string& line) {
 // Exceptions that escape everything end here: log them, then let the runtime end the program.
 void SystemErrorHandler() {
     const TExceptionInfo info = CurrentExceptionInfo();
-    LogError("System Error on " + (info.Present ? info.ClassName : std::string("unknown")));
+    // A message line, as the log's other start-up and shutdown reports are.
+    LogMessage("System Error on " + (info.Present ? info.ClassName : std::string("unknown")), 0);
     if (FPreviousTerminate) FPreviousTerminate();
     std::abort();
 }

@@ -27,18 +27,11 @@ bool IsReadOnlyFile(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR);
 }
 
-// Removes the links to folders inside a folder (the listing neither follows nor returns them).
-void RemoveFolderLinks(const std::string& folder) {
-    std::vector<FileSystem::TSearchRec> entries;
-    FileSystem::ListFolder(folder, "*", FileSystem::faAnyFile, entries);
-    for (const auto& e : entries)
-        if ((e.Attr & FileSystem::faDirectory) && IsSymbolicLink(folder + e.Name)) ::unlink((folder + e.Name).c_str());
-}
-
 // Deletes one entry of a folder being removed; a failure is not reported, the walk goes on.
 void RemoveEntry(const std::string& entry) {
     if (!entry.empty() && entry.back() == '/') {
-        RemoveFolderLinks(entry);
+        // Links go as links, also those the listing cannot see (a link to nothing).
+        FileSystem::RemoveLinks(entry);
         ::rmdir(entry.c_str());
     } else if (!IsReadOnlyFile(entry)) {
         ::unlink(entry.c_str());

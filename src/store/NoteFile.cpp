@@ -130,12 +130,18 @@ std::string ElementText(const pugi::xml_node& element) {
     return text;
 }
 
+// The block's DATE and TIME texts as they stand in the file.
+struct TDateTexts {
+    std::string Date, Time;
+};
+
 // Takes the metadata from the block's XML. Text that is not well-formed, or a root other
-// than NOTE, gives no metadata; Created is then the current time.
-void ReadBlockXML(const std::u16string& xml, TNoteInfo& info) {
+// than NOTE, gives no metadata. A value made only of blanks is kept as it is.
+TDateTexts ReadBlockXML(const std::u16string& xml, TNoteInfo& info) {
     pugi::xml_document doc;
-    std::string date, time;
-    if (doc.load_buffer(xml.data(), xml.size() * sizeof(char16_t), pugi::parse_default, pugi::encoding_utf16)) {
+    TDateTexts texts;
+    const unsigned options = pugi::parse_default | pugi::parse_ws_pcdata_single;
+    if (doc.load_buffer(xml.data(), xml.size() * sizeof(char16_t), options, pugi::encoding_utf16)) {
         const pugi::xml_node root = doc.document_element();
         if (std::strcmp(root.name(), "NOTE") == 0) {
             for (const pugi::xml_node& child : root.children()) {
@@ -143,15 +149,49 @@ void ReadBlockXML(const std::u16string& xml, TNoteInfo& info) {
                 const std::string_view name = child.name();
                 if (name == "ORIGINAL_TITLE") info.OriginalTitle = CodePage::Utf8ToUtf16(ElementText(child));
                 else if (name == "ORIGINAL_URL") info.OriginalURL = CodePage::Utf8ToUtf16(ElementText(child));
-                else if (name == "DATE") date = CodePage::WideToAnsi(CodePage::Utf8ToUtf16(ElementText(child)));
-                else if (name == "TIME") time = CodePage::WideToAnsi(CodePage::Utf8ToUtf16(ElementText(child)));
+                else if (name == "DATE") texts.Date = CodePage::WideToAnsi(CodePage::Utf8ToUtf16(ElementText(child)));
+                else if (name == "TIME") texts.Time = CodePage::WideToAnsi(CodePage::Utf8ToUtf16(ElementText(child)));
                 else if (name == "COMMENTS") info.Comments = CodePage::Utf8ToUtf16(ElementText(child));
             }
         }
     }
-    TDateTime created = 0;
-    const bool converted = !date.empty() && !time.empty() && DateTimeUtils::TryStrToDateTime(date + " " + time, created);
-    info.Created = converted ? created : DateTimeUtils::Now();
+    return texts;
+}
+
+// The creation time the texts give, read in any of the usual forms.
+bool ReadCreated(const TDateTexts& texts, TDateTime& created) {
+    return !texts.Date.empty() && !texts.Time.empty() && DateTimeUtils::TryStrToDateTimeForms(texts.Date, texts.Time, created);
+}
+
+// Text that starts with a UTF-16 byte-order mark (either order): its lines are not 8-bit
+// lines, so such a file is never rewritten.
+bool IsUtf16Text(std::string_view bytes) { return bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF"); }
+
+bool IsUtf16File(const std::string& fileName) {
+    std::string head;
+    return FileSystem::TryReadFile(fileName, head, 2) && IsUtf16Text(head);
+}
+
+constexpr std::string_view Utf8Mark = "\xEF\xBB\xBF";
+
+bool IsWarningLine(const std::string& line) { return Strings::Trim(line) == NoteWarningLine; }
+
+// The lines of a note file outside its block: the old block goes with its markers, and so do
+// the warning lines above it and those that earlier saves left right below it, since the new
+// block brings its own. A file without a block keeps every line.
+TStringList OutsideBlock(TStringList lines) {
+    const auto holds = [](const char* marker) {
+        return [marker](const std::string& line) { return ContainsMarker(line, marker); };
+    };
+    const auto start = std::find_if(lines.begin(), lines.end(), holds(NoteBeginMarker));
+    if (start == lines.end()) return lines;
+    const auto end = std::find_if(start + 1, lines.end(), holds(NoteEndMarker));
+    if (end == lines.end()) return lines;
+    const auto after = std::find_if_not(end + 1, lines.end(), IsWarningLine);
+    TStringList kept;
+    std::copy_if(lines.begin(), start, std::back_inserter(kept), [](const std::string& line) { return !IsWarningLine(line); });
+    kept.insert(kept.end(), after, lines.end());
+    return kept;
 }
 
 void LoadFolderInfo(const std::string& path, TNoteInfo& info) {
@@ -187,45 +227,75 @@ bool LoadNodeFromFile(const std::string& fileName, TNoteInfo& info) {
         std::string block;
         if (!ReadInfoBlock(fileName, block)) {
             // A file without a block is repaired with a default one; a note that cannot be
-            // rewritten (a read-only store) still shows with the default values.
+            // rewritten (a read-only store, a UTF-16 file) still shows with the default values.
             block = WideStringToURF8(GenerateNodeXML(info.Name, "Unknown site", "", DateTimeUtils::Now(), ""));
             if (block.empty()) return false;
-            addXMLInfoToHTML(fileName, block);
+            if (!IsUtf16File(fileName)) addXMLInfoToHTML(fileName, block);
         }
-        ReadBlockXML(UTF8ToWideString(block), info);
+        TDateTime created = 0;
+        info.Created = ReadCreated(ReadBlockXML(UTF8ToWideString(block), info), created) ? created : DateTimeUtils::Now();
         return true;
     });
 }
 
-std::u16string GenerateNodeXML(const std::string& title, const std::string& originalTitle,
-                               const std::string& originalURL, TDateTime created, const std::string& comments) {
+namespace {
+
+// The block's XML with the values written exactly as given; the serializer escapes what XML
+// reserves, and line breaks become character references, so the block stays one line and a
+// CR survives the reader's line-end normalisation.
+std::u16string BlockXML(const std::string& title, const std::string& originalTitle, const std::string& originalURL,
+                        const TDateTexts& date, const std::string& comments) {
     return Trap("ReportUtils.GenerateNodeXML", std::u16string(), [&] {
-        const std::pair<const char*, std::string> rows[] = {
-            {"ORIGINAL_TITLE", originalTitle},
-            {"ORIGINAL_URL", originalURL},
-            {"TITLE", title},
-            {"DATE", DateTimeUtils::FormatShortDate(created)},
-            {"TIME", DateTimeUtils::FormatLongTime(created)},
-            {"COMMENTS", comments},
+        const std::pair<const char*, const std::string&> rows[] = {
+            {"ORIGINAL_TITLE", originalTitle}, {"ORIGINAL_URL", originalURL}, {"TITLE", title},
+            {"DATE", date.Date},               {"TIME", date.Time},           {"COMMENTS", comments},
         };
         pugi::xml_document doc;
         pugi::xml_node note = doc.append_child("NOTE");
         for (const auto& [name, value] : rows) {
             pugi::xml_node element = note.append_child(name);
-            const std::string text = CodePage::Utf16ToUtf8(CodePage::AnsiToWide(decodeHTTPstring(value)));
+            const std::string text = CodePage::Utf16ToUtf8(CodePage::AnsiToWide(value));
             // No text node for an empty value, so the element is written as <NAME/>.
             if (!text.empty()) element.text().set(text.c_str());
         }
         TStringWriter writer;
         doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
-        return CodePage::Utf8ToUtf16(writer.Text);
+        std::string xml;
+        xml.reserve(writer.Text.size());
+        for (const char c : writer.Text) {
+            if (c == '\r') xml += "&#13;";
+            else if (c == '\n') xml += "&#10;";
+            else xml += c;
+        }
+        return CodePage::Utf8ToUtf16(xml);
     });
+}
+
+// The DATE and TIME texts to write: those of created, unless the file's block holds a date
+// that no known form reads; that one is kept as it stands rather than replaced by "now".
+TDateTexts DateTextsToWrite(const std::string& fileName, TDateTime created) {
+    TDateTexts texts{DateTimeUtils::FormatShortDate(created), DateTimeUtils::FormatLongTime(created)};
+    std::string block;
+    if (!FileSystem::FileExists(fileName) || !ReadInfoBlock(fileName, block)) return texts;
+    TNoteInfo old;
+    const TDateTexts stored = ReadBlockXML(UTF8ToWideString(block), old);
+    TDateTime readable = 0;
+    return stored.Date.empty() || ReadCreated(stored, readable) ? texts : stored;
+}
+
+}  // namespace
+
+std::u16string GenerateNodeXML(const std::string& title, const std::string& originalTitle,
+                               const std::string& originalURL, TDateTime created, const std::string& comments) {
+    const TDateTexts date{DateTimeUtils::FormatShortDate(created), DateTimeUtils::FormatLongTime(created)};
+    return BlockXML(title, originalTitle, originalURL, date, comments);
 }
 
 bool SaveNodeToXML(const std::string& fileName, const std::string& title, const std::string& originalTitle,
                    const std::string& originalURL, TDateTime created, const std::string& comments) {
     return Trap("ReportUtils.SaveNodeToXML", false, [&] {
-        const std::string bytes = WideStringToURF8(GenerateNodeXML(title, originalTitle, originalURL, created, comments));
+        const TDateTexts date = DateTextsToWrite(fileName, created);
+        const std::string bytes = WideStringToURF8(BlockXML(title, originalTitle, originalURL, date, comments));
         const bool written = addXMLInfoToHTML(fileName, bytes);  // written even when empty, as the note format asks
         return written && !bytes.empty();
     });
@@ -234,16 +304,22 @@ bool SaveNodeToXML(const std::string& fileName, const std::string& title, const 
 bool addXMLInfoToHTML(const std::string& fileName, const std::string& xmlText) {
     return Trap("ReportUtils.addXMLInfoToHTML", false, [&] {
         TStringList kept;
+        std::string_view mark;
         if (!FileSystem::FileExists(fileName)) {
             FileSystem::ForceDirectories(FileSystem::ExtractFilePath(fileName));
         } else {
-            // The old block is cut from the first begin marker to the first end marker after
-            // it; anything above the begin marker (an old warning line) is kept and ends up
-            // below the new block.
-            TStringList old = Strings::SplitLines(FileSystem::ReadFile(fileName));
-            if (!GetByTemplate(NoteBeginMarker, NoteEndMarker, old, true, &kept)) kept = std::move(old);
+            std::string old = FileSystem::ReadFile(fileName);
+            if (IsUtf16Text(old))
+                throw EInOutError("\"" + fileName + "\" is UTF-16 text, which is not rewritten");
+            // A UTF-8 byte-order mark stays the file's first bytes, with the block after it.
+            if (old.starts_with(Utf8Mark)) {
+                mark = Utf8Mark;
+                old.erase(0, Utf8Mark.size());
+            }
+            kept = OutsideBlock(Strings::SplitLines(old));
         }
-        std::string bytes = Strings::JoinLines({NoteWarningLine, NoteBeginMarker, xmlText, NoteEndMarker});
+        std::string bytes(mark);
+        bytes += Strings::JoinLines({NoteWarningLine, NoteBeginMarker, xmlText, NoteEndMarker});
         bytes += Strings::JoinLines(kept);
         // Replaced atomically: a crash or a full disk leaves the old note as it was.
         FileSystem::WriteFileAtomic(fileName, bytes);

@@ -37,14 +37,16 @@ inline constexpr const char* NoteEndMarker = "NOTEXMLINFOEND-->";
 // written into it on the way. False when the note file does not exist or cannot be read.
 bool LoadNodeFromFile(const std::string& fileName, TNoteInfo& info);
 // The block's XML text (root NOTE with ORIGINAL_TITLE, ORIGINAL_URL, TITLE, DATE, TIME,
-// COMMENTS), each value passed through decodeHTTPstring; empty on failure.
+// COMMENTS), each value written exactly as given; empty on failure.
 std::u16string GenerateNodeXML(const std::string& title, const std::string& originalTitle,
                                const std::string& originalURL, TDateTime created, const std::string& comments);
-// Writes or replaces the block of the file; true when the XML was not empty and the file was written.
+// Writes or replaces the block of the file; true when the XML was not empty and the file was
+// written. A DATE in the old block that no known form reads is kept as it stands.
 bool SaveNodeToXML(const std::string& fileName, const std::string& title, const std::string& originalTitle,
                    const std::string& originalURL, TDateTime created, const std::string& comments);
-// Puts already encoded XML text as the block at the top of the file, replacing an old block.
-// The file is replaced atomically; false (and the old file untouched) when it cannot be written.
+// Puts already encoded XML text as the block at the top of the file, replacing an old block
+// and the warning lines around it; a UTF-8 byte-order mark stays first. The file is replaced
+// atomically; false (and the old file untouched) when it cannot be written or is UTF-16 text.
 bool addXMLInfoToHTML(const std::string& fileName, const std::string& xmlText);
 // UTF-16 code units to UTF-8, unit by unit (a surrogate half gives three bytes).
 std::string WideStringToURF8(std::u16string_view text);

@@ -73,16 +73,16 @@ TEST_F(FavoritesImport, WritesOneLinkNotePerShortcutLineByLine) {
         "<TITLE>News &amp; Co</TITLE><DATE>12/07/26</DATE><TIME>14:03:59</TIME><COMMENTS></COMMENTS></NOTE>",
         "NOTEXMLINFOEND-->",
         "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\">",
-        "<!-- saved from http://x.org/?a=1&b=<2>-->",
+        "<!-- saved from http://x.org/?a=1&amp;b=&lt;2&gt;-->",
         "<HTML>",
         "<HEAD>",
-        "<TITLE>News & Co</TITLE>",
+        "<TITLE>News &amp; Co</TITLE>",
         "<META HTTP-EQUIV=CONTENT-TYPE CONTENT=\"TEXT/HTML\">",
         "<BASE TARGET=\"_TOP\">",
         "</HEAD>",
         "<BODY>",
-        "News & Co<BR>",
-        "<A HREF=\"http://x.org/?a=1&b=<2>\">http://x.org/?a=1&b=<2></A>",
+        "News &amp; Co<BR>",
+        "<A HREF=\"http://x.org/?a=1&amp;b=&lt;2&gt;\">http://x.org/?a=1&amp;b=&lt;2&gt;</A>",
         "</BODY>",
         "</HTML> ",
     }));
@@ -133,15 +133,58 @@ TEST_F(FavoritesImport, NothingToImportGivesNoFolderNameAndNoMessage) {
     EXPECT_TRUE(prompt.Texts.empty());
 }
 
-TEST_F(FavoritesImport, AFailureEndsTheImportAndKeepsWhatWasWritten) {
+TEST_F(FavoritesImport, ANoteThatCannotBeWrittenIsSkippedAndNamed) {
     // A sub-folder named like the note the shortcut beside it would become.
     WriteShortcut("a.url", "[InternetShortcut]\nURL=http://a/\n");
     FileSystem::ForceDirectories(Favorites() + "b.html");
     WriteShortcut("b.url", "[InternetShortcut]\nURL=http://b/\n");
+    WriteShortcut("c.url", "[InternetShortcut]\nURL=http://c/\n");
     TRecordingPrompt prompt;
-    EXPECT_EQ(Import(prompt), "");
-    EXPECT_TRUE(prompt.Texts.empty());
+    EXPECT_EQ(Import(prompt), "Favorites");
+    EXPECT_TRUE(FileSystem::FileExists(Store + "Favorites/a.html"));
+    EXPECT_TRUE(FileSystem::FileExists(Store + "Favorites/c.html"));
     EXPECT_TRUE(FileSystem::DirectoryExists(Store + "Favorites/b.html"));
+    EXPECT_EQ(prompt.Texts, (std::vector<std::string>{
+        "Your Favorites were imported into \"Favorites\" sub-folder, except these, which could not be written:\nb.url"}));
+    EXPECT_EQ(prompt.Icon, TIcon::Warning);
+}
+
+// Shortcuts as real Favorites folders hold them: names as long as a file name may be, the
+// extension in any letter case.
+TEST_F(FavoritesImport, LongNamesAndAnyLetterCase) {
+    const std::string longName(250, 'L');  // its note's file name is 255 bytes long
+    WriteShortcut(longName + ".url", "[InternetShortcut]\nURL=http://long/\n");
+    WriteShortcut("Upper.URL", "[InternetShortcut]\nURL=http://upper/\n");
+    WriteShortcut("Mixed.Url", "[InternetShortcut]\nURL=http://mixed/\n");
+    WriteShortcut("not.urlx", "[InternetShortcut]\nURL=http://no/\n");
+    TRecordingPrompt prompt;
+    EXPECT_EQ(Import(prompt), "Favorites");
+    EXPECT_EQ(prompt.Icon, TIcon::Information);
+    ReportUtils::TNoteInfo info;
+    ASSERT_TRUE(ReportUtils::LoadNodeFromFile(Store + "Favorites/" + longName + ".html", info));
+    EXPECT_EQ(info.OriginalURL, u"http://long/");
+    for (const char* name : {"Upper", "Mixed"}) EXPECT_TRUE(FileSystem::FileExists(Store + "Favorites/" + name + ".html")) << name;
+    EXPECT_FALSE(FileSystem::PathExists(Store + "Favorites/not.html"));
+}
+
+// A shortcut's name and address are text on the note's page, whatever they hold.
+TEST_F(FavoritesImport, AHostileShortcutAddsNoMarkup) {
+    const std::string url = "http://x/\"><img src=x onerror=alert(1)><script>alert(2)</script>--><b>";
+    WriteShortcut("<script>alert(3)<.url", "[InternetShortcut]\nURL=" + url + "\n");
+    TRecordingPrompt prompt;
+    ASSERT_EQ(Import(prompt), "Favorites");
+    const std::string file = Store + "Favorites/<script>alert(3)<.html";
+    const ReportUtils::TStringList lines = Strings::SplitLines(TestEnv::ReadFile(file));
+    ASSERT_EQ(lines.size(), 17u);
+    for (size_t i = 4; i < lines.size(); ++i) {
+        for (const char* markup : {"<img", "<script", "<b>", "\"><"})
+            EXPECT_EQ(Strings::AsciiLower(lines[i]).find(markup), std::string::npos) << lines[i];
+    }
+    EXPECT_EQ(lines[5].find("-->"), lines[5].size() - 3) << "the comment ends where it should: " << lines[5];
+    ReportUtils::TNoteInfo info;
+    ASSERT_TRUE(ReportUtils::LoadNodeFromFile(file, info));
+    EXPECT_EQ(info.OriginalURL, CodePage::AnsiToWide(url));
+    EXPECT_EQ(info.OriginalTitle, u"<script>alert(3)<");
 }
 
 TEST(ReadIniString, ReadsTheUrlOfAShortcutWhateverItHolds) {

@@ -57,6 +57,28 @@ private slots:
         closed.close();
         QVERIFY(closed.Cancelled());
     }
+
+    // Cancel is the default and the cancel button: Escape, Return and Enter press it, on the
+    // window or on the button.
+    void keysPressCancel_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("onButton");
+        QTest::addColumn<bool>("cancels");
+        QTest::newRow("Escape") << int(Qt::Key_Escape) << false << true;
+        QTest::newRow("Return") << int(Qt::Key_Return) << false << true;
+        QTest::newRow("Enter") << int(Qt::Key_Enter) << false << true;
+        QTest::newRow("Escape on the button") << int(Qt::Key_Escape) << true << true;
+        QTest::newRow("another key") << int(Qt::Key_A) << false << false;
+    }
+    void keysPressCancel() {
+        QFETCH(int, key);
+        QFETCH(bool, onButton);
+        QFETCH(bool, cancels);
+        TSplashForm form;
+        form.Show("c", "t");
+        QTest::keyClick(onButton ? static_cast<QWidget*>(form.btnCancel()) : &form, Qt::Key(key));
+        QCOMPARE(form.Cancelled(), cancels);
+    }
 };
 
 QB_GUI_TEST_MAIN(TestSplashForm)

@@ -235,6 +235,18 @@ private slots:
         QVERIFY(pane->Model()->data(pane->Model()->index(0, 0), Qt::ToolTipRole).isNull());
     }
 
+    // The stored address keeps its escapes; the hint shows them decoded.
+    void hintShowsTheAddressReadable() {
+        WriteNote(FStore + "A/n.html", "https://example.org/?q=c%2B%2B%20tips%E2%82%AC&p=50%", "c%2B%2B");
+        auto pane = MakePane();
+        TNode* a = ChildNamed(pane->Model()->Root(), "A");
+        pane->ExpandNode(a);
+        TNode* note = a->Children[0].get();
+        QCOMPARE(note->Data->OriginalURL, QString("https://example.org/?q=c%2B%2B%20tips%E2%82%AC&p=50%"));
+        const QStringList hint = pane->treeNotesGetHint(note).split('\n');
+        QCOMPARE(hint.mid(1, 2), QStringList({QString::fromUtf8("URL: https://example.org/?q=c++ tips\u20AC&p=50%"), "Comments: c%2B%2B"}));
+    }
+
     void nodePathsAndNodeHeight() {
         FileSystem::ForceDirectories(FStore + "Trips/Italy/North");
         Options->DefFolder = "Trips/Italy/North";

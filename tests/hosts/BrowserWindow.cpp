@@ -10,7 +10,9 @@
 #include "settings/Options.h"
 #include "support/GuiTestEnvironment.h"
 
+#include <QLineEdit>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QWebEngineView>
 
 namespace {
@@ -182,6 +184,9 @@ private slots:
         window->actHideNotes->trigger();
         QVERIFY(!window->pnlNotes()->isVisible());
         QVERIFY(!window->actHideNotes->isChecked());
+        QTest::qWait(300);  // the splitter lays itself out again when the event loop runs
+        QVERIFY2(window->Splitter1()->handle(1)->isVisible(), "the splitter stays");
+        QCOMPARE(window->pnlIE()->x(), window->Splitter1()->handleWidth());  // the bar keeps its place at the left
         window->actHideNotes->trigger();
         QVERIFY(window->pnlNotes()->isVisible());
         QCOMPARE(window->frmNotes(), pane);
@@ -207,6 +212,77 @@ private slots:
         QCOMPARE(rect->size(), QSize(640, 480));
         TfrmBrowser again;
         QCOMPARE(again.geometry().size(), QSize(640, 480));
+    }
+
+    // The width the user set is what the next start gets, however the window ends: closed by
+    // the user (and so hidden first), with the notes panel shown or hidden.
+    void closedWindowKeepsTheWidthTheUserSet_data() {
+        QTest::addColumn<bool>("hideNotes");
+        QTest::newRow("notes shown") << false;
+        QTest::newRow("notes hidden") << true;
+    }
+    void closedWindowKeepsTheWidthTheUserSet() {
+        QFETCH(bool, hideNotes);
+        {
+            auto window = ShowWindow();
+            QSplitter* splitter = window->Splitter1();
+            splitter->setSizes({350, splitter->width() - 350 - splitter->handleWidth()});
+            QTRY_COMPARE(window->pnlNotes()->width(), 350);
+            if (hideNotes) window->actHideNotes->trigger();
+            window->close();
+            QVERIFY(!window->isVisible());
+        }
+        TRegistry reg;
+        QVERIFY(reg.OpenKeyReadOnly(TOptions::RegistryKey));
+        QCOMPARE(reg.ReadInteger("_NotesTreeWidth"), 350);
+    }
+
+    // Print and Save to show pictures of printing and of saving to a file, not the styles'
+    // disk pictures.
+    void printAndSaveToHaveTheirOwnPictures() {
+        TfrmBrowser window;
+        const auto image = [](const QIcon& icon) { return icon.pixmap(26, 26).toImage().convertToFormat(QImage::Format_ARGB32); };
+        const QImage print = image(window.actPrint->icon()), save = image(window.actSaveTo->icon());
+        QVERIFY(!print.isNull() && !save.isNull());
+        QVERIFY(print != save);
+        for (auto disk : {QStyle::SP_DialogSaveButton, QStyle::SP_DriveHDIcon, QStyle::SP_DriveFDIcon}) {
+            const QImage picture = image(window.style()->standardIcon(disk));
+            QVERIFY2(print != picture, "Print shows a disk");
+            QVERIFY2(save != picture, "Save to shows a disk");
+        }
+    }
+
+    // The address box's list offers the addresses typed and the pages visited, newest first,
+    // and leaves the text in the box alone.
+    void addressListOffersTypedAndVisitedAddresses() {
+        const std::string dir = GuiTestEnv::MakeTempDir("visited");
+        GuiTestEnv::WriteFile(dir + "a.html", "<html><body>a</body></html>");
+        auto window = ShowWindow();
+        TIEAddress* box = window->edIEAddress();
+        const QUrl visited = QUrl::fromLocalFile(QString::fromStdString(dir + "a.html"));
+        QVERIFY(LoadAndWait(window->wbIE()->page(), visited));
+        QTRY_VERIFY(box->findText(visited.toString()) >= 0);
+        const QString typed = QUrl::fromLocalFile(QString::fromStdString(dir + "typed.html")).toString();
+        QSignalSpy entered(box, &TIEAddress::AddressEntered);
+        box->setEditText(typed);
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(box->itemText(0), typed);
+        // Return on a listed address, leaving the box, the arrow keys: one navigation only.
+        box->setEditText(visited.toString());
+        QTest::keyClick(box, Qt::Key_Return);
+        QTest::keyClick(box, Qt::Key_Down);
+        box->hidePopup();
+        window->wbIE()->setFocus();
+        QCOMPARE(entered.count(), 2);
+        box->setEditText(typed);
+        box->AddToHistory(typed);
+        QVERIFY(box->findText(visited.toString()) > 0);
+        box->setEditText("half typ");
+        box->AddToHistory(visited.toString());
+        QCOMPARE(box->currentText(), QString("half typ"));
+        QCOMPARE(box->itemText(0), visited.toString());
+        QCOMPARE(box->itemText(1), typed);
+        QCOMPARE(box->findText("half typ"), -1);
     }
 
     void placementRectText() {

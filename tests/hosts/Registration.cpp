@@ -10,6 +10,7 @@
 #include "support/GuiTestEnvironment.h"
 
 #include <map>
+#include <optional>
 
 namespace {
 
@@ -235,6 +236,31 @@ private slots:
         QFETCH(bool, root);
         QFETCH(QString, flags);
         QCOMPARE(QString::fromStdString(ProgramStart::ChromiumFlags(current.toStdString(), root)), flags);
+    }
+
+    void hasDisplay_data() {
+        QTest::addColumn<QString>("platform");
+        QTest::addColumn<QString>("x11");
+        QTest::addColumn<QString>("wayland");
+        QTest::addColumn<bool>("display");
+        QTest::newRow("nothing set") << QString() << QString() << QString() << false;
+        QTest::newRow("empty values") << "" << "" << "" << false;
+        QTest::newRow("X11") << QString() << ":0" << QString() << true;
+        QTest::newRow("Wayland") << QString() << QString() << "wayland-0" << true;
+        QTest::newRow("xcb without X11") << "xcb" << QString() << "wayland-0" << false;
+        QTest::newRow("wayland without Wayland") << "wayland" << ":1" << QString() << false;
+        QTest::newRow("offscreen needs none") << "offscreen" << QString() << QString() << true;
+        QTest::newRow("fallback list") << "wayland;xcb" << ":0" << QString() << true;
+        QTest::newRow("fallback list, neither") << "wayland;xcb" << QString() << QString() << false;
+    }
+    void hasDisplay() {
+        QFETCH(QString, platform);
+        QFETCH(QString, x11);
+        QFETCH(QString, wayland);
+        QFETCH(bool, display);
+        const auto value = [](const QString& s) { return s.isNull() ? std::optional<std::string>() : s.toStdString(); };
+        const auto p = value(platform), x = value(x11), w = value(wayland);
+        QCOMPARE(ProgramStart::HasDisplay(p ? p->c_str() : nullptr, x ? x->c_str() : nullptr, w ? w->c_str() : nullptr), display);
     }
 
     void startAddressSkipsSwitches() {

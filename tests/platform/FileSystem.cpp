@@ -94,4 +94,19 @@ TEST(ForceDirectories, MakesEveryMissingParent) {
     EXPECT_FALSE(FileSystem::PathExists(dir + "a"));
 }
 
+// The temporary file of an atomic write has a short name of its own: a target whose name is
+// as long as a name may be is written like any other, and nothing stays beside it.
+TEST(WriteFileAtomic, TargetsWithTheLongestNames) {
+    const std::string dir = TestEnv::MakeTempDir("atomiclong");
+    for (const size_t length : {size_t(1), size_t(247), size_t(248), size_t(255)}) {
+        const std::string file = dir + std::string(length, 'a');
+        FileSystem::WriteFileAtomic(file, "first");
+        FileSystem::WriteFileAtomic(file, "second");
+        EXPECT_EQ(TestEnv::ReadFile(file), "second") << length;
+    }
+    std::vector<FileSystem::TSearchRec> entries;
+    ASSERT_TRUE(FileSystem::ListFolder(dir, "*", FileSystem::faAnyFile, entries));
+    EXPECT_EQ(entries.size(), 4u);
+}
+
 }  // namespace

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 #include <regex>
 #include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -56,6 +58,26 @@ TEST_F(DebugLogTest, OnAppendsErrorAndMessageLines) {
     EXPECT_TRUE(std::regex_match(lines[1], std::regex(stamp + R"(,Info: TfrmMain\.AddNote\.1,Msg: ,ExptAdrs: \$[0-9A-F]{8})")))
         << lines[1];
     EXPECT_TRUE(std::regex_match(lines[2], std::regex(stamp + R"( \d+: no exception here)"))) << lines[2];
+}
+
+// An exception that escapes everything is reported as a message line before the program ends.
+TEST_F(DebugLogTest, SystemErrorIsAMessageLine) {
+    TestEnv::EnableDebugLog(true);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        DebugM::Initialize();
+        try {
+            throw EConvertError("escaped");
+        } catch (...) {
+            std::terminate();
+        }
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFSIGNALED(status));
+    const std::string text = TestEnv::ReadFile(DebugM::LogFileName());
+    const std::string stamp = R"(\[\d\d\.\d\d\.\d\d \d\d:\d\d:\d\d\.\d\d\d\])";
+    EXPECT_TRUE(std::regex_match(text, std::regex(stamp + R"( \d+: System Error on EConvertError\r\n)"))) << text;
 }
 
 TEST(DebugLogFormat, TimeStampIsDayMonthYearWithMilliseconds) {

@@ -104,6 +104,20 @@ TEST(DeleteDir, NeverFollowsALinkOutOfTheFolder) {
     EXPECT_TRUE(FileSystem::FileExists(outside + "a.html"));
 }
 
+// Links inside the folder go as links, whether they point to a file, a folder or nothing.
+TEST(DeleteDir, RemovesDanglingAndOtherLinks) {
+    const std::string base = TestEnv::MakeTempDir("deldangling");
+    TestEnv::WriteFile(base + "outside.html", "keep");
+    const std::string dir = base + "tree/";
+    TestEnv::WriteFile(dir + "sub/n.html", "n");
+    ASSERT_EQ(::symlink((base + "gone.html").c_str(), (dir + "dangling.html").c_str()), 0);
+    ASSERT_EQ(::symlink((base + "gone").c_str(), (dir + "sub/dangling-folder").c_str()), 0);
+    ASSERT_EQ(::symlink((base + "outside.html").c_str(), (dir + "to-file.html").c_str()), 0);
+    EXPECT_TRUE(DeleteDir(dir));
+    EXPECT_FALSE(FileSystem::PathExists(dir));
+    EXPECT_EQ(TestEnv::ReadFile(base + "outside.html"), "keep");
+}
+
 TEST(DoDeleteFolder, AsksAboutTheLastNameAndOnlyYesDeletes) {
     const std::string root = TestEnv::MakeTempDir("store");
     FileSystem::ForceDirectories(root + "Trips/Italy/Rome");

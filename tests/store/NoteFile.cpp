@@ -1,13 +1,16 @@
 // The note file: the info block's exact bytes, its reader (with the repair of a file without
 // a block), the UTF-8 conversions, the block cutter and the URL decoder.
 #include "TestEnvironment.h"
+#include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/Strings.h"
 #include "store/ReportUtils.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <random>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -98,11 +101,12 @@ TEST(GetByTemplate, EmptyOrMissingBlocks) {
     EXPECT_FALSE(GetByTemplate("", "E", {"B", "x", "E"}, false, &target)) << "an empty marker is never found";
 }
 
-TEST(GenerateNodeXML, ElementsInOrderDecodedAndEscaped) {
-    const std::u16string xml = GenerateNodeXML("a&b", "T<x>", "http://x/?q=1+2%41", Created(), "");
+TEST(GenerateNodeXML, ElementsInOrderWrittenAsGivenAndEscaped) {
+    const std::u16string xml = GenerateNodeXML("a&b", "T<x>", "http://x/?q=1+2%41", Created(), "50% off\r\nnow");
+    // Line breaks become character references: the block stays one line.
     EXPECT_EQ(xml,
-              u"<NOTE><ORIGINAL_TITLE>T&lt;x&gt;</ORIGINAL_TITLE><ORIGINAL_URL>http://x/?q=1 2A</ORIGINAL_URL>"
-              u"<TITLE>a&amp;b</TITLE><DATE>12/07/26</DATE><TIME>14:03:59</TIME><COMMENTS/></NOTE>");
+              u"<NOTE><ORIGINAL_TITLE>T&lt;x&gt;</ORIGINAL_TITLE><ORIGINAL_URL>http://x/?q=1+2%41</ORIGINAL_URL>"
+              u"<TITLE>a&amp;b</TITLE><DATE>12/07/26</DATE><TIME>14:03:59</TIME><COMMENTS>50% off&#13;&#10;now</COMMENTS></NOTE>");
 }
 
 TEST(SaveNodeToXML, NewFileGetsTheFourBlockPartsOnly) {
@@ -113,13 +117,33 @@ TEST(SaveNodeToXML, NewFileGetsTheFourBlockPartsOnly) {
                     "<DATE>12/07/26</DATE><TIME>14:03:59</TIME><COMMENTS>c</COMMENTS></NOTE>"));
 }
 
-TEST(SaveNodeToXML, ReplacesTheOldBlockAndKeepsTheRest) {
-    const std::string file = TestEnv::MakeTempDir("resave") + "n.html";
-    TestEnv::WriteFile(file, Block("<NOTE/>") + "<html>\n<body>x</body>\r</html>");
-    ASSERT_TRUE(addXMLInfoToHTML(file, "<NEW/>"));
-    // The old warning line stays and now follows the new block; every line ends in CR LF.
-    EXPECT_EQ(TestEnv::ReadFile(file),
-              Block("<NEW/>") + NoteWarningLine + "\r\n<html>\r\n<body>x</body>\r\n</html>\r\n");
+TEST(SaveNodeToXML, ReplacesTheOldBlockAndKeepsOneWarningLine) {
+    const std::string warn = std::string(NoteWarningLine) + "\r\n";
+    const std::string html = "<html>\r\n<body>x</body>\r\n</html>\r\n";
+    struct Case { const char* what; std::string before; std::string after; };
+    const Case cases[] = {
+        {"a note as the program writes it", Block("<NOTE/>") + "<html>\n<body>x</body>\r</html>", Block("<NEW/>") + html},
+        {"warnings stacked by earlier saves", Block("<NOTE/>") + warn + warn + warn + html, Block("<NEW/>") + html},
+        {"a block without its warning line", NoteBeginMarker + std::string("\r\n<NOTE/>\r\n") + Tail + html, Block("<NEW/>") + html},
+        {"nothing but a block", Block("<NOTE/>"), Block("<NEW/>")},
+        {"a warning inside the page stays", Block("<NOTE/>") + "<p>\r\n" + warn, Block("<NEW/>") + "<p>\r\n" + warn},
+    };
+    for (const auto& c : cases) {
+        const std::string file = TestEnv::MakeTempDir("resave") + "n.html";
+        TestEnv::WriteFile(file, c.before);
+        ASSERT_TRUE(addXMLInfoToHTML(file, "<NEW/>")) << c.what;
+        EXPECT_EQ(TestEnv::ReadFile(file), c.after) << c.what;
+    }
+}
+
+TEST(SaveNodeToXML, RepeatedSavesLeaveOneWarningLine) {
+    const std::string file = TestEnv::MakeTempDir("resaves") + "n.html";
+    TestEnv::WriteFile(file, "<html><body>page</body></html>\r\n");
+    for (int i = 0; i < 4; ++i) ASSERT_TRUE(SaveNodeToXML(file, "n", "t", "u", Created(), "edit " + std::to_string(i)));
+    const TStringList lines = Strings::SplitLines(TestEnv::ReadFile(file));
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), NoteWarningLine), 1);
+    EXPECT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines.back(), "<html><body>page</body></html>");
 }
 
 TEST(SaveNodeToXML, AFailedWriteLeavesTheOldNoteIntact) {
@@ -162,12 +186,98 @@ TEST(LoadNodeFromFile, ReadsTheBlockAndTakesTheNameFromTheFile) {
 
 TEST(LoadNodeFromFile, WhatSaveWritesReadsBack) {
     const std::string file = TestEnv::MakeTempDir("roundtrip") + "r.html";
-    ASSERT_TRUE(SaveNodeToXML(file, "r", "\xE2\x82\xAC <title> & co", "http://h/a?b=c", Created(), "a+b %41 line\r\nnext"));
+    ASSERT_TRUE(SaveNodeToXML(file, "r", "\xE2\x82\xAC <title> & co", "http://h/a?q=c%2B%2B+tips", Created(),
+                              "Save 50% now a+b %41 line\r\nnext\rlast"));
     TNoteInfo info;
     ASSERT_TRUE(LoadNodeFromFile(file, info));
     EXPECT_EQ(info.OriginalTitle, u"\u20AC <title> & co");
-    EXPECT_EQ(info.Comments, u"a b A line\nnext");  // a plus sign is stored as a blank
+    EXPECT_EQ(info.OriginalURL, u"http://h/a?q=c%2B%2B+tips");
+    EXPECT_EQ(info.Comments, u"Save 50% now a+b %41 line\r\nnext\rlast");
     EXPECT_DOUBLE_EQ(info.Created, Created());
+}
+
+// Any value, saved and read back again and again (as edits, repairs and moves do), stays
+// exactly what it was.
+TEST(LoadNodeFromFile, ValuesSurviveEverySave) {
+    const std::string pieces[] = {"%", "+", "&", "<", ">", "\"", "'", "\r", "\n", "\r\n", " ", "\t", "%41", "%%",
+                                  "%zz", "-->", "]]>", "&amp;", NoteEndMarker, NoteBeginMarker, "\x01", "\x7F"};
+    std::mt19937 random(13);
+    const auto value = [&] {
+        std::u16string text;
+        for (int n = std::uniform_int_distribution<int>(0, 12)(random); n > 0; --n) {
+            const int kind = std::uniform_int_distribution<int>(0, 3)(random);
+            if (kind == 0) {
+                text += CodePage::AnsiToWide(pieces[random() % std::size(pieces)]);
+            } else if (kind == 1) {
+                text += static_cast<char16_t>(std::uniform_int_distribution<int>(0x20, 0x7E)(random));
+            } else if (kind == 2) {
+                char16_t unit;
+                do unit = static_cast<char16_t>(std::uniform_int_distribution<int>(0x80, 0xFFFD)(random));
+                while (unit >= 0xD800 && unit <= 0xDFFF);
+                text += unit;
+            } else {
+                const char32_t code = std::uniform_int_distribution<char32_t>(0x10000, 0x10FFFF)(random) - 0x10000;
+                text += {static_cast<char16_t>(0xD800 + (code >> 10)), static_cast<char16_t>(0xDC00 + (code & 0x3FF))};
+            }
+        }
+        return text;
+    };
+    const std::string file = TestEnv::MakeTempDir("property") + "p.html";
+    for (int round = 0; round < 300; ++round) {
+        const std::u16string title = value(), url = value(), comments = value();
+        TNoteInfo info{"p", title, url, comments};
+        for (int save = 0; save < 3; ++save) {
+            ASSERT_TRUE(SaveNodeToXML(file, "p", CodePage::WideToAnsi(info.OriginalTitle), CodePage::WideToAnsi(info.OriginalURL),
+                                      Created(), CodePage::WideToAnsi(info.Comments)));
+            info = {};
+            ASSERT_TRUE(LoadNodeFromFile(file, info));
+            ASSERT_EQ(info.OriginalTitle, title) << "round " << round << ", save " << save;
+            ASSERT_EQ(info.OriginalURL, url) << "round " << round << ", save " << save;
+            ASSERT_EQ(info.Comments, comments) << "round " << round << ", save " << save;
+        }
+        ASSERT_EQ(Strings::SplitLines(TestEnv::ReadFile(file)).size(), 4u) << "the block stays on one line";
+    }
+}
+
+// Dates written by other locales and versions are read; one that still cannot be read keeps
+// its text on the next save instead of becoming the time of that save.
+TEST(LoadNodeFromFile, DatesFromOtherInstallations) {
+    struct Case { const char* date; const char* time; TDateTime created; };
+    const TDateTime withSeconds = Created(), withoutSeconds = DateTimeUtils::EncodeDateTime({2026, 12, 7, 14, 3, 0, 0});
+    const Case cases[] = {
+        {"12/07/26", "14:03:59", withSeconds},
+        {"12/07/2026", "14:03:59", withSeconds},
+        {"12/07/26", "14:03", withoutSeconds},
+        {"12/07/2026", "14:03", withoutSeconds},
+        {"2026-12-07", "14:03:59", withSeconds},
+        {"07.12.2026", "14:03", withoutSeconds},
+        {"07.12.26", "14:03:59", withSeconds},
+        {"12/07/2026", "2:03:59 PM", withSeconds},
+        {"12/07/26", "2:03 PM", withoutSeconds},
+    };
+    for (const auto& c : cases) {
+        const std::string file = TestEnv::MakeTempDir("dates") + "d.html";
+        TestEnv::WriteFile(file, Block(std::string("<NOTE><DATE>") + c.date + "</DATE><TIME>" + c.time + "</TIME></NOTE>"));
+        TNoteInfo info;
+        ASSERT_TRUE(LoadNodeFromFile(file, info));
+        EXPECT_DOUBLE_EQ(info.Created, c.created) << c.date << " " << c.time;
+    }
+
+    const std::string file = TestEnv::MakeTempDir("dates") + "odd.html";
+    TestEnv::WriteFile(file, Block("<NOTE><DATE>7th of Dec</DATE><TIME>noon</TIME></NOTE>"));
+    TNoteInfo info;
+    ASSERT_TRUE(LoadNodeFromFile(file, info));
+    EXPECT_TRUE(NearNow(info.Created));
+    ASSERT_TRUE(SaveNodeToXML(file, "odd", "t", "u", info.Created, "edited"));
+    const std::string saved = TestEnv::ReadFile(file);
+    EXPECT_NE(saved.find("<DATE>7th of Dec</DATE><TIME>noon</TIME>"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("<COMMENTS>edited</COMMENTS>"), std::string::npos) << saved;
+    // A readable old date is replaced by the one the caller gives.
+    ASSERT_TRUE(SaveNodeToXML(file, "odd", "t", "u", Created(), "edited"));
+    const std::string file2 = TestEnv::MakeTempDir("dates") + "fine.html";
+    TestEnv::WriteFile(file2, Block("<NOTE><DATE>01/02/25</DATE><TIME>10:00:00</TIME></NOTE>"));
+    ASSERT_TRUE(SaveNodeToXML(file2, "fine", "t", "u", Created(), ""));
+    EXPECT_NE(TestEnv::ReadFile(file2).find("<DATE>12/07/26</DATE><TIME>14:03:59</TIME>"), std::string::npos);
 }
 
 TEST(LoadNodeFromFile, BlocksWithoutUsableMetadata) {
@@ -176,7 +286,7 @@ TEST(LoadNodeFromFile, BlocksWithoutUsableMetadata) {
         {"lower-case root", "<note><ORIGINAL_URL>u</ORIGINAL_URL><DATE>12/07/26</DATE><TIME>14:03:59</TIME></note>"},
         {"not well-formed", "<NOTE><ORIGINAL_URL>u</ORIGINAL_URL><DATE>12/07/26</DATE><TIME>14:03:59</TIME>"},
         {"no time", "<NOTE><DATE>12/07/26</DATE></NOTE>"},
-        {"date in another format", "<NOTE><DATE>2026-12-07</DATE><TIME>14:03:59</TIME></NOTE>"},
+        {"date in no known form", "<NOTE><DATE>7th of Dec</DATE><TIME>14:03:59</TIME></NOTE>"},
     };
     for (const auto& c : cases) {
         const std::string file = TestEnv::MakeTempDir("nometa") + "n.html";
@@ -209,6 +319,61 @@ TEST(LoadNodeFromFile, RepairsAFileWithoutABlock) {
         EXPECT_EQ(lines[3], NoteEndMarker);
         EXPECT_EQ(lines.back(), Strings::SplitLines(html).back()) << "the HTML stays after the block";
     }
+}
+
+// Repairs keep the file's encoding: a UTF-16 file is left as it is (and shows with the default
+// values), a UTF-8 file keeps its byte-order mark first.
+TEST(LoadNodeFromFile, RepairsKeepTheFilesEncoding) {
+    const std::string dir = TestEnv::MakeTempDir("encodings");
+    const auto utf16 = [](std::u16string_view text, bool bigEndian) {
+        std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        for (char16_t u : text) {
+            const char high = static_cast<char>(u >> 8), low = static_cast<char>(u & 0xFF);
+            out += bigEndian ? std::string{high, low} : std::string{low, high};
+        }
+        return out;
+    };
+    for (const bool bigEndian : {false, true}) {
+        const std::string file = dir + (bigEndian ? "be.html" : "le.html");
+        const std::string bytes = utf16(u"<html>\r\n<body>\u20AC</body>\r\n</html>\r\n", bigEndian);
+        TestEnv::WriteFile(file, bytes);
+        TNoteInfo info;
+        ASSERT_TRUE(LoadNodeFromFile(file, info));
+        EXPECT_EQ(info.OriginalTitle, u"Unknown site");
+        EXPECT_TRUE(NearNow(info.Created));
+        EXPECT_EQ(TestEnv::ReadFile(file), bytes) << "not rewritten";
+        EXPECT_FALSE(SaveNodeToXML(file, "le", "t", "u", Created(), "")) << "a save refuses it too";
+        EXPECT_EQ(TestEnv::ReadFile(file), bytes);
+    }
+
+    const std::string file = dir + "bom.html";
+    TestEnv::WriteFile(file, "\xEF\xBB\xBF<html><body>x</body></html>\r\n");
+    TNoteInfo info;
+    ASSERT_TRUE(LoadNodeFromFile(file, info));
+    std::string text = TestEnv::ReadFile(file);
+    ASSERT_TRUE(Strings::StartsWith(text, std::string("\xEF\xBB\xBF") + NoteWarningLine + "\r\n")) << text;
+    EXPECT_TRUE(Strings::EndsWith(text, NoteEndMarker + std::string("\r\n<html><body>x</body></html>\r\n"))) << text;
+    ASSERT_TRUE(SaveNodeToXML(file, "bom", "t", "u", Created(), "again"));
+    text = TestEnv::ReadFile(file);
+    EXPECT_TRUE(Strings::StartsWith(text, std::string("\xEF\xBB\xBF") + NoteWarningLine + "\r\n")) << text;
+    EXPECT_EQ(text.find("\xEF\xBB\xBF", 1), std::string::npos) << "one mark, first";
+}
+
+// A note whose name is as long as a file name may be is repaired and saved like any other.
+TEST(LoadNodeFromFile, NotesWithTheLongestNames) {
+    const std::string dir = TestEnv::MakeTempDir("long");
+    for (const size_t length : {size_t(240), size_t(249), size_t(250)}) {
+        const std::string name(length, 'n');
+        const std::string file = dir + name + ".html";
+        TestEnv::WriteFile(file, "<html>long</html>\r\n");
+        TNoteInfo info;
+        ASSERT_TRUE(LoadNodeFromFile(file, info)) << length;
+        EXPECT_TRUE(Strings::StartsWith(TestEnv::ReadFile(file), NoteWarningLine)) << length << ": repaired";
+        EXPECT_TRUE(SaveNodeToXML(file, name, "t", "u", Created(), "c")) << length;
+    }
+    std::vector<FileSystem::TSearchRec> left;
+    FileSystem::ListFolder(dir, "*", FileSystem::faAnyFile, left);
+    EXPECT_EQ(left.size(), 3u) << "no temporary file stays behind";
 }
 
 TEST(LoadNodeFromFile, FindsTheBlockWhereverTheReadChunksEnd) {
