@@ -64,7 +64,7 @@ void TfrmMain::FormCreate() {
         FDock->setObjectName("TBDock1");
         auto* dockLayout = new QVBoxLayout(FDock);
         dockLayout->setContentsMargins(0, 0, 0, 0);
-        FToolBar = new QMenuBar(FDock);
+        FToolBar = new TMenuToolBar(FDock);
         FToolBar->setObjectName("tbarMain");
         dockLayout->addWidget(FToolBar);
         layout->addWidget(FDock);

@@ -3,6 +3,7 @@
 // showing the notes store: folders as folder nodes, note files as note nodes under them.
 // Only the top-level folders are read at start; a folder's children are read the first
 // time it is expanded, and nothing re-reads a folder until the next LoadTree.
+#include "pane/MenuToolBar.h"
 #include "pane/NotesTree.h"
 #include "pane/PlumetsLib.h"
 #include "pane/WebBrowser.h"
@@ -10,7 +11,6 @@
 #include <QAction>
 #include <QList>
 #include <QMenu>
-#include <QMenuBar>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -74,7 +74,7 @@ public:
     TNode* FocusedNode() const;
     TDialogFactory& Dialogs() { return *FDialogs; }
     TUserPrompt& Prompt() { return *FPrompt; }
-    QMenuBar* tbarMain() const { return FToolBar; }
+    TMenuToolBar* tbarMain() const { return FToolBar; }
     QMenu* popTree() const { return FPopTree; }
     QAction* actRefresh() const { return FActRefresh; }
     // The image list: 0 closed folder, 1 open folder, 2 note.
@@ -96,7 +96,7 @@ private:
     std::function<TWebBrowser*()> FHostBrowser;
 
     QWidget* FDock = nullptr;  // TBDock1
-    QMenuBar* FToolBar = nullptr;
+    TMenuToolBar* FToolBar = nullptr;
     QWidget* FPanel = nullptr;  // pnlMain
     TNotesTreeView* FTree = nullptr;
     TNotesTreeModel* FModel = nullptr;

@@ -12,10 +12,7 @@
 #include "settings/Options.h"
 #include "settings/Trap.h"
 
-#include <QEvent>
-#include <QHelpEvent>
 #include <QStyle>
-#include <QToolTip>
 
 namespace {
 
@@ -74,27 +71,6 @@ const char* const HelpItems[] = {"actHelpIndex", "-", "actShowConfirmDlg", "actS
 const char* const PopTreeItems[] = {"actShowProps", "actOpenNode", "actOpenWithMSWord", "actOpenSourceURL", "actSend",
                                     "actRefresh", "-", "actDelete"};
 
-// Shows the hint of the toolbar item under the mouse (a menu bar shows none of its own).
-class TToolbarHints : public QObject {
-public:
-    explicit TToolbarHints(QMenuBar* bar) : QObject(bar), FBar(bar) { bar->installEventFilter(this); }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched != FBar || event->type() != QEvent::ToolTip) return false;
-        auto* help = static_cast<QHelpEvent*>(event);
-        const QAction* action = FBar->actionAt(help->pos());
-        if (action && !action->statusTip().isEmpty())
-            QToolTip::showText(help->globalPos(), action->statusTip(), FBar);
-        else
-            QToolTip::hideText();
-        return true;
-    }
-
-private:
-    QMenuBar* FBar;
-};
-
 }  // namespace
 
 void TfrmMain::CreateCommands() {
@@ -138,19 +114,16 @@ void TfrmMain::CreateMenus() {
                 menu->addAction(Action(name));
         }
     };
-    FToolBar->setNativeMenuBar(false);  // stays in the pane, and wraps its items when narrow
     const auto submenu = [&](QMenu*& menu, const char* name, const char* title, const char* hint, const auto& items) {
-        menu = FToolBar->addMenu(title);
+        menu = FToolBar->AddMenu(title, hint);
         menu->setObjectName(name);
         menu->menuAction()->setObjectName(QString(name) + "Item");
-        menu->menuAction()->setStatusTip(hint);
         fill(menu, items);
     };
     submenu(FMnuFolders, "TBSubmenuFolders", "Folders", "Create new folder", FoldersItems);
     submenu(FMnuNoteFrom, "TBSubmenuNoteFrom", "Note from", "Create new note", NoteFromItems);
     submenu(FMnuHelp, "TBSubmenuItem2", "?", "", HelpItems);
     connect(FMnuHelp, &QMenu::aboutToShow, this, &TfrmMain::TBSubmenuItem2Popup);
-    new TToolbarHints(FToolBar);
 
     FPopTree = new QMenu(this);
     FPopTree->setObjectName("popTree");
