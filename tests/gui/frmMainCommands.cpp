@@ -11,6 +11,7 @@
 #include "support/PaneCommandFakes.h"
 
 #include <QLabel>
+#include <QRegularExpression>
 
 namespace {
 
@@ -239,6 +240,24 @@ private slots:
         FLauncher.Result = false;
         pane->actEmailExecute();
         QCOMPARE(FPrompt->Texts.size(), size_t(0));
+    }
+
+    void shippedHelpShowsPicturesThatExistAtTheirSize() {
+        QFile file(QB_SOURCE_DATA_DIR "/Help/qlbox.html");
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString page = QString::fromUtf8(file.readAll());
+        const QRegularExpression img("<img src=\"([^\"]+)\" width=\"(\\d+)\" height=\"(\\d+)\"");
+        int pictures = 0;
+        for (const QRegularExpressionMatch& m : img.globalMatch(page)) {
+            const QImage picture(QB_SOURCE_DATA_DIR "/Help/" + m.captured(1));
+            QVERIFY2(!picture.isNull(), qPrintable(m.captured(1)));
+            QCOMPARE(picture.size(), QSize(m.captured(2).toInt(), m.captured(3).toInt()));
+            ++pictures;
+        }
+        QVERIFY(pictures >= 3);
+        // Every section the table of contents points to is there.
+        for (const QRegularExpressionMatch& m : QRegularExpression("href=\"#(\\w+)\"").globalMatch(page))
+            QVERIFY2(page.contains("id=\"" + m.captured(1) + "\""), qPrintable(m.captured(1)));
     }
 
     void aboutBoxClosesWithOkOnAClickAndCancelOnEscape() {
