@@ -119,8 +119,9 @@ public:
     // Other programs (the mail program, the word processor, the desktop's opener) are started
     // through this; tests record instead.
     void SetLauncher(TProgramLauncher launcher) { FLaunch = std::move(launcher); }
-    // The word processor's program file ("" when none) and the arguments that go before the file.
+    // The word processor's program file ("" when none); known once WordProcessorSettled.
     const std::string& WordPath() const { return FWordPath; }
+    bool WordProcessorSettled() const { return FWordSettled; }
 
     // A click on a node of the tree (nullptr: none under the mouse).
     void treeNotesClick(TNode* node);
@@ -169,4 +170,5 @@ private:
     TProgramLauncher FLaunch;
     std::string FWordPath;
     std::vector<std::string> FWordArgs;
+    bool FWordSettled = false;
 };

@@ -114,6 +114,7 @@ void TfrmMain::CreateMenus() {
                 menu->addAction(Action(name));
         }
     };
+    FToolBar->setWindowTitle("Main");
     const auto submenu = [&](QMenu*& menu, const char* name, const char* title, const char* hint, const auto& items) {
         menu = FToolBar->AddMenu(title, hint);
         menu->setObjectName(name);

@@ -12,7 +12,10 @@
 #include "settings/Trap.h"
 #include "store/ReportUtils.h"
 
+#include <QFutureWatcher>
 #include <QMouseEvent>
+#include <QPromise>
+#include <QThreadPool>
 #include <QUrl>
 
 namespace {
@@ -73,25 +76,50 @@ bool MayOpenSource(const QString& address, bool inBrowser) {
     return url.isValid() && (scheme == "http" || scheme == "https" || scheme == "ftp" || (inBrowser && scheme == "file"));
 }
 
+// The word processor: the program and the arguments that go before the file.
+struct TWordProcessor {
+    std::string Path;
+    std::vector<std::string> Args;
+};
+
+TWordProcessor FindWordProcessor() {
+    TWordProcessor word;
+    TrapVoid("TfrmMain.FormCreate.WordProcessor", [&] {
+        std::vector<std::string> words = CommandWords(ReportUtils::GetProgramAssociation(".doc"));
+        if (words.empty()) return;
+        word.Path = Shell::FindProgram(words[0]);
+        if (!word.Path.empty()) word.Args.assign(words.begin() + 1, words.end());
+    });
+    return word;
+}
+
 }  // namespace
 
 // ---- Start-up: the word processor and the tree's clicks ----
 
-// The word processor is whatever the desktop opens ".doc" files with; settled once here.
+// The word processor is whatever the desktop opens ".doc" files with, settled once at start.
+// Asking the desktop takes a while (xdg-mime runs as a script), so the answer is found on a
+// worker thread and the command shows when it comes; until then it stays hidden.
 void TfrmMain::SettleWordProcessor() {
-    FWordPath.clear();
-    FWordArgs.clear();
-    TrapVoid("TfrmMain.FormCreate.WordProcessor", [&] {
-        std::vector<std::string> words = CommandWords(ReportUtils::GetProgramAssociation(".doc"));
-        if (words.empty()) return;
-        const std::string program = Shell::FindProgram(words[0]);
-        if (program.empty()) return;
-        FWordPath = program;
-        FWordArgs.assign(words.begin() + 1, words.end());
+    Action("actOpenWithMSWord")->setVisible(false);
+    auto promise = std::make_shared<QPromise<TWordProcessor>>();
+    auto* watcher = new QFutureWatcher<TWordProcessor>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
+        const TWordProcessor word = watcher->future().resultCount() ? watcher->result() : TWordProcessor();
+        FWordPath = word.Path;
+        FWordArgs = word.Args;
+        QAction* action = Action("actOpenWithMSWord");
+        action->setVisible(!FWordPath.empty());
+        if (!FWordPath.empty()) action->setText("Open With " + AnsiToQ(FWordPath.substr(FWordPath.find_last_of('/') + 1)));
+        FWordSettled = true;
+        watcher->deleteLater();
     });
-    QAction* word = Action("actOpenWithMSWord");
-    word->setVisible(!FWordPath.empty());
-    if (!FWordPath.empty()) word->setText("Open With " + AnsiToQ(FWordPath.substr(FWordPath.find_last_of('/') + 1)));
+    watcher->setFuture(promise->future());
+    promise->start();
+    QThreadPool::globalInstance()->start([promise] {
+        promise->addResult(FindWordProcessor());
+        promise->finish();
+    });
 }
 
 // A left click opens the note under the mouse. A press starts a new gesture, so a move that

@@ -215,6 +215,7 @@ private slots:
     void wordProcessorShowsOnlyWhenTheDesktopHasOne() {
         {
             auto pane = MakePane();
+            QTRY_VERIFY(pane->WordProcessorSettled());
             QVERIFY(!pane->Action("actOpenWithMSWord")->isVisible());
             pane->actOpenWithMSWordExecute();
             QVERIFY(FLauncher.Calls.empty());
@@ -224,6 +225,7 @@ private slots:
         ::chmod(program.c_str(), 0755);
         SetWordProcessor(program + " --view %1");
         auto pane = MakePane();
+        QTRY_VERIFY(pane->WordProcessorSettled());
         QAction* word = pane->Action("actOpenWithMSWord");
         QVERIFY(word->isVisible());
         QCOMPARE(word->text(), QString("Open With writer"));
