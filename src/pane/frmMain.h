@@ -159,7 +159,7 @@ private:
     void WatchTreeClicks();
     bool Launch(const std::vector<std::string>& argv);
     // The desktop opens a file or address ("xdg-open").
-    bool ShellOpen(const QString& target);
+    void ShellOpen(const QString& target);
     QString NodeAddress(TNode* node);
     QString HelpFile() const;
 

@@ -148,9 +148,9 @@ bool TfrmMain::Launch(const std::vector<std::string>& argv) {
     return FLaunch ? FLaunch(argv) : Shell::LaunchDetached(argv);
 }
 
-bool TfrmMain::ShellOpen(const QString& target) {
+// A failed start raises, so the command ends in its trap with the log line.
+void TfrmMain::ShellOpen(const QString& target) {
     if (!Launch({"xdg-open", Ansi(target)})) throw EOSError("The desktop could not open " + Ansi(target));
-    return true;
 }
 
 // ---- Opening ----
@@ -217,7 +217,7 @@ void TfrmMain::actOpenSourceURLExecute() {
         const QString url = node->Data->OriginalURL.trimmed();
         TWebBrowser* browser = GetWebBrowser();
         if (!MayOpenSource(url, browser != nullptr)) return;
-        if (!browser) return (void)ShellOpen(url);
+        if (!browser) return ShellOpen(url);
         browser->Navigate(url, Options->ShowSnippetInBrowserWindow ? QString() : QString("_new"));
     });
 }

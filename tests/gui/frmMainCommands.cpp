@@ -30,31 +30,16 @@ std::string RegistryValue(const char* name) {
 
 }  // namespace
 
-class TestFrmMainCommands : public QObject {
+class TestFrmMainCommands : public QObject, TPaneRig {
     Q_OBJECT
     std::string FStore;
-    TFakeBrowser FBrowser;
-    TRecordingLauncher FLauncher;
-    TScriptedDialogs* FDialogs = nullptr;
-    TScriptedPrompt* FPrompt = nullptr;
 
-    std::unique_ptr<TfrmMain> MakePane() {
-        auto dialogs = std::make_unique<TScriptedDialogs>();
-        auto prompt = std::make_unique<TScriptedPrompt>();
-        FDialogs = dialogs.get();
-        FPrompt = prompt.get();
-        auto pane = std::make_unique<TfrmMain>(nullptr, std::move(dialogs), std::move(prompt));
-        pane->SetWebBrowser(&FBrowser);
-        pane->SetStandalone(true);
-        pane->SetLauncher(FLauncher.Launcher());
-        return pane;
-    }
+    std::unique_ptr<TfrmMain> MakePane() { return MakeRiggedPane(); }
 
 private slots:
     void init() {
         FStore = GuiTestEnv::ResetOptions();
-        FBrowser.Navigations.clear();
-        FLauncher.Calls.clear();
+        ResetRig();
     }
 
     void everyCommandHasItsCaptionHintTagCategoryAndImage() {

@@ -37,25 +37,13 @@ void SetWordProcessor(const std::string& command) {
 
 }  // namespace
 
-class TestFrmMainOpen : public QObject {
+class TestFrmMainOpen : public QObject, TPaneRig {
     Q_OBJECT
     std::string FStore;
-    TFakeBrowser FBrowser;
-    TRecordingLauncher FLauncher;
-    TScriptedDialogs* FDialogs = nullptr;
-    TScriptedPrompt* FPrompt = nullptr;
 
-    // A pane on the store with Trips/Rome (a note) focused in its expanded folder, unless
-    // the folder itself is asked for.
+    // A pane on the store with the folder Trips (notes Rome and Bare) focused and expanded.
     std::unique_ptr<TfrmMain> MakePane(bool withBrowser = true) {
-        auto dialogs = std::make_unique<TScriptedDialogs>();
-        auto prompt = std::make_unique<TScriptedPrompt>();
-        FDialogs = dialogs.get();
-        FPrompt = prompt.get();
-        auto pane = std::make_unique<TfrmMain>(nullptr, std::move(dialogs), std::move(prompt));
-        pane->SetWebBrowser(withBrowser ? &FBrowser : nullptr);
-        pane->SetStandalone(true);
-        pane->SetLauncher(FLauncher.Launcher());
+        auto pane = MakeRiggedPane(withBrowser);
         pane->LoadTree(true);
         return pane;
     }
@@ -70,9 +58,7 @@ class TestFrmMainOpen : public QObject {
 private slots:
     void init() {
         FStore = GuiTestEnv::ResetOptions();
-        FBrowser.Navigations.clear();
-        FLauncher.Calls.clear();
-        FLauncher.Result = true;
+        ResetRig();
         GuiTestEnv::WriteFile(Options->AppPath + "Templates/Simple.html", Template);
         WriteNote(FStore + "Trips/Rome.html", "https://example.org/rome", "Rome guide");
         WriteNote(FStore + "Trips/Bare.html", "https://example.org/bare", "");

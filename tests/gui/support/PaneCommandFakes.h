@@ -2,8 +2,10 @@
 // Stand-ins for the pane's commands: a launcher that records the programs a command would
 // start, and a dialog factory whose preferences dialog runs a script.
 #include "pane/PlumetsLib.h"
+#include "pane/frmMain.h"
 #include "platform/Exceptions.h"
 #include "store/MapiCtrl.h"
+#include "support/GuiFakes.h"
 
 #include <functional>
 #include <string>
@@ -43,5 +45,31 @@ public:
             PrefsPages.push_back(page);
             return OnPrefs ? OnPrefs(page) : false;
         });
+    }
+};
+
+// A pane made with all of the above, the fakes kept at hand for the checks.
+struct TPaneRig {
+    TFakeBrowser FBrowser;
+    TRecordingLauncher FLauncher;
+    TScriptedDialogs* FDialogs = nullptr;
+    TScriptedPrompt* FPrompt = nullptr;
+
+    // withBrowser false: a pane whose host has no browser.
+    std::unique_ptr<TfrmMain> MakeRiggedPane(bool withBrowser = true) {
+        auto dialogs = std::make_unique<TScriptedDialogs>();
+        auto prompt = std::make_unique<TScriptedPrompt>();
+        FDialogs = dialogs.get();
+        FPrompt = prompt.get();
+        auto pane = std::make_unique<TfrmMain>(nullptr, std::move(dialogs), std::move(prompt));
+        pane->SetWebBrowser(withBrowser ? &FBrowser : nullptr);
+        pane->SetStandalone(true);
+        pane->SetLauncher(FLauncher.Launcher());
+        return pane;
+    }
+    void ResetRig() {
+        FBrowser.Navigations.clear();
+        FLauncher.Calls.clear();
+        FLauncher.Result = true;
     }
 };
