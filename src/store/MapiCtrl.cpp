@@ -1,6 +1,5 @@
 #include "store/MapiCtrl.h"
 
-#include "platform/CodePage.h"
 #include "platform/Exceptions.h"
 #include "platform/Shell.h"
 #include "platform/Strings.h"
@@ -11,8 +10,6 @@ namespace {
 
 // How long the mail program is watched for a failure before it counts as started.
 constexpr int MailProgramGraceMs = 1500;
-
-std::string ToUtf8(const std::string& ansi) { return CodePage::Utf16ToUtf8(CodePage::AnsiToWide(ansi)); }
 
 // The name part of a path.
 std::string NamePart(const std::string& path) {
@@ -75,14 +72,15 @@ std::vector<TMailRecipient> TMapiControl::BuildRecipients() {
     return records;
 }
 
-// The sender is left to the mail program: it sends from the account the user set up there,
-// which has no option to take another. Empty texts are left out (xdg-email refuses them).
+// The texts go in the ANSI code page, the locale's character set, which is what the mail
+// program reads them in. The sender is left to the mail program: it sends from the account the
+// user set up there and takes no other. Empty texts are left out (xdg-email refuses them).
 std::vector<std::string> TMapiControl::BuildArguments() {
-    std::vector<std::string> argv = {MailProgram, "--utf8"};
+    std::vector<std::string> argv = {MailProgram};
     const auto add = [&argv](const char* option, const std::string& value) {
         if (value.empty()) return;
         argv.push_back(option);
-        argv.push_back(ToUtf8(value));
+        argv.push_back(value);
     };
     add("--subject", Subject);
     add("--body", Body);

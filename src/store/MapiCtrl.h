@@ -58,7 +58,7 @@ public:
     // MaxRecipients. An entry holding ";" keeps the text before it, and the rest, trimmed, is
     // appended to the same list as a further entry; entries are trimmed; empty ones skipped.
     std::vector<TMailRecipient> BuildRecipients();
-    // The mail program's argument vector for the message (texts in UTF-8); fills DisplayFileName.
+    // The mail program's argument vector for the message; fills DisplayFileName.
     std::vector<std::string> BuildArguments();
 
 private:

@@ -82,7 +82,7 @@ TEST(MapiControl, ArgumentsCarryEveryPartAsItsOwnArgument) {
     mapi.Mail("me@x", "--help\nfriend@x;other@x", "Trip $(rm -rf ~)", "Me", "Title:\n Trip\n",
               "/tmp/My Notes/a b.html\n\n/tmp/tmprep.html");
     ASSERT_EQ(recorder.Calls.size(), 1u);
-    const TArgs expected = {"xdg-email", "--utf8", "--subject", "Trip $(rm -rf ~)", "--body", "Title:\n Trip\n",
+    const TArgs expected = {"xdg-email", "--subject", "Trip $(rm -rf ~)", "--body", "Title:\n Trip\n",
                             "--to", "--help", "--to", "friend@x", "--to", "other@x",
                             "--attach", "/tmp/My Notes/a b.html", "--attach", "/tmp/tmprep.html"};
     EXPECT_EQ(recorder.Calls[0], expected);
@@ -96,7 +96,7 @@ TEST(MapiControl, EmptyPartsAreLeftOutAndNoRecipientStillOpensTheMessage) {
     mapi.OnSuccess = [&] { success = true; };
     mapi.Mail("", "", "", "", "", "");
     ASSERT_EQ(recorder.Calls.size(), 1u);
-    EXPECT_EQ(recorder.Calls[0], TArgs({"xdg-email", "--utf8"}));
+    EXPECT_EQ(recorder.Calls[0], TArgs({"xdg-email"}));
     EXPECT_TRUE(success);
 }
 
