@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QMenu>
+#include <QToolButton>
 #include <QScreen>
 #include <QTextStream>
 #include <QTimer>
@@ -44,9 +46,17 @@ private:
         QTextStream(&file) << line << "\n";
     }
 
-    void Screenshot(const QString& name) {
+    // The window; with a popup menu, the part of the screen that holds both.
+    void Screenshot(const QString& name, const QWidget* popup = nullptr) {
         QScreen* screen = FWindow.screen() ? FWindow.screen() : QGuiApplication::primaryScreen();
-        const bool saved = screen && screen->grabWindow(FWindow.winId()).save(FFolder + "/" + name);
+        QPixmap shot;
+        if (screen && popup) {
+            const QRect area = FWindow.frameGeometry().united(popup->geometry()) & screen->geometry();
+            shot = screen->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+        } else if (screen) {
+            shot = screen->grabWindow(FWindow.winId());
+        }
+        const bool saved = !shot.isNull() && shot.save(FFolder + "/" + name);
         Write(QString("screenshot=%1 %2").arg(name, saved ? "saved" : "failed"));
     }
 
@@ -81,8 +91,40 @@ private:
             FStage = 2;
             Report("navigated");
             Screenshot("page.png");
-            Finish("done");
+            ShowMenus();
         }
+    }
+
+    // The pane's menus as a user opens them: the toolbar's "Note from", then the tree's
+    // context menu on its first folder; each is reported and kept as a screenshot.
+    void ShowMenus() {
+        TfrmMain* pane = FWindow.frmNotes();
+        QMenu* noteFrom = pane->mnuNoteFrom();
+        const QWidget* button = pane->tbarMain()->ButtonOf(noteFrom);
+        noteFrom->popup(button->mapToGlobal(QPoint(0, button->height())));
+        QTimer::singleShot(SettleMs, this, [this, pane, noteFrom] {
+            ReportMenu("notefrom", noteFrom);
+            Screenshot("notefrom.png", noteFrom);
+            noteFrom->close();
+            TNotesTreeView* tree = pane->treeNotes();
+            const QModelIndex first = pane->Model()->index(0, 0);
+            tree->setCurrentIndex(first);
+            emit tree->customContextMenuRequested(tree->visualRect(first).center());
+            QTimer::singleShot(SettleMs, this, [this, pane] {
+                ReportMenu("context", pane->popTree());
+                Screenshot("context.png", pane->popTree());
+                pane->popTree()->close();
+                Finish("done");
+            });
+        });
+    }
+
+    void ReportMenu(const QString& name, const QMenu* menu) {
+        QStringList items;
+        for (const QAction* action : menu->actions())
+            if (action->isVisible()) items << (action->isSeparator() ? "-" : action->text());
+        Write(QString("%1.visible=%2").arg(name).arg(menu->isVisible()));
+        Write(QString("%1.items=%2").arg(name, items.join('|')));
     }
 
     void Finish(const QString& result) {

@@ -259,6 +259,7 @@ void TfrmBrowser::FormCreate() {
         resize(700, 601);
         CreateLayout();
         CreateActions();
+        CreateShortcuts();
         if (!FMainWindow && FormPlacement::RestorePlacement(*this) == FormPlacement::SW_SHOWMAXIMIZED)
             setWindowState(windowState() | Qt::WindowMaximized);
 
@@ -568,6 +569,63 @@ void TfrmBrowser::actSaveToExecute() {
     const QString target = QFileDialog::getSaveFileName(this, "Save to...", QDir::home().filePath(name + ".html"),
                                                         "Web page, complete (*.html *.htm)");
     if (!target.isEmpty()) FPage->save(target, QWebEngineDownloadRequest::CompleteHtmlSaveFormat);
+}
+
+// ---- The browser's keys and the find bar ----
+
+// The pane's commands have no keys of their own, so these never compete with them. Escape
+// stops the page only while the focus is in the browser's part of the window.
+void TfrmBrowser::CreateShortcuts() {
+    FFindBar = new TFindBar(FPage, FPnlIE);
+    FPnlIE->layout()->addWidget(FFindBar);
+    connect(FFindBar, &TFindBar::Closed, FView, [this] { FView->setFocus(); });
+    const auto add = [this](QAction*& action, const char* name, const char* caption, std::function<void()> execute) {
+        action = new QAction(caption, this);
+        action->setObjectName(name);
+        connect(action, &QAction::triggered, this, std::move(execute));
+        addAction(action);
+    };
+    add(actAddress, "actAddress", "Address", [this] { actAddressExecute(); });
+    add(actFind, "actFind", "Find in Page", [this] { FFindBar->Open(); });
+    add(actZoomIn, "actZoomIn", "Zoom In", [this] { ZoomPage(1); });
+    add(actZoomOut, "actZoomOut", "Zoom Out", [this] { ZoomPage(-1); });
+    add(actZoomReset, "actZoomReset", "Actual Size", [this] { ZoomPage(0); });
+
+    actBack->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Left));
+    actForward->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Right));
+    actRefresh->setShortcuts({QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_R)});
+    actStop->setShortcut(QKeySequence(Qt::Key_Escape));
+    actStop->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    FPnlIE->addAction(actStop);
+    actPrint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    actSaveTo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    actAddress->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_L), QKeySequence(Qt::Key_F6)});
+    actFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    actZoomIn->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    actZoomOut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
+    actZoomReset->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+}
+
+void TfrmBrowser::actAddressExecute() {
+    FAddress->setFocus(Qt::ShortcutFocusReason);
+    FAddress->lineEdit()->selectAll();
+}
+
+// The steps browsers offer, from a quarter to five times the page's size.
+void TfrmBrowser::ZoomPage(int step) {
+    static const qreal steps[] = {0.25, 0.33, 0.5, 0.67, 0.75, 0.8, 0.9, 1.0, 1.1, 1.25, 1.5, 1.75, 2.0, 2.5, 3.0, 4.0, 5.0};
+    const qreal current = FView->zoomFactor();
+    qreal factor = 1.0;
+    if (step > 0) {
+        factor = steps[std::size(steps) - 1];
+        for (qreal s : steps)
+            if (s > current + 0.001) { factor = s; break; }
+    } else if (step < 0) {
+        factor = steps[0];
+        for (qreal s : steps)
+            if (s < current - 0.001) factor = s;
+    }
+    FView->setZoomFactor(factor);
 }
 
 // ---- Minimise to the tray and restore ----

@@ -4,6 +4,7 @@
 // the embedded browser; a status bar below. The pane works on this window's browser. The
 // main window's closing ends the program; windows it opens for new-window targets live as
 // long as it does at most.
+#include "hosts/FindBar.h"
 #include "hosts/WebEngineBrowser.h"
 #include "pane/frmMain.h"
 
@@ -160,6 +161,20 @@ private:
     std::string FHomeFolder;
     bool FNotesVisible = true;
     int FNotesWidth = 200;
+
+    // ---- The keys every browser has, and finding text in the page ----
+public:
+    QAction *actAddress = nullptr, *actFind = nullptr, *actZoomIn = nullptr, *actZoomOut = nullptr,
+            *actZoomReset = nullptr;
+    TFindBar* FindBar() const { return FFindBar; }
+    // The address box gets the focus with its text selected.
+    void actAddressExecute();
+    // Zooms the page by a step (+1 larger, -1 smaller), or back to its own size (0).
+    void ZoomPage(int step);
+
+private:
+    void CreateShortcuts();
+    TFindBar* FFindBar = nullptr;
 };
 
 // Brings a window to the foreground and gives it the keyboard focus; with restore, a visible

@@ -1,5 +1,8 @@
 #pragma once
-// The product's own addresses. The product has no home page of its own yet, so the links
-// that would carry it (the index page's footer) stay empty.
+// The product's own addresses, in one place. The product has no public site and no support
+// mailbox yet: the links that would carry the home page (the index page's footer) stay empty,
+// the "Web Page" command shows the help page shipped with the program instead, and feedback
+// opens a new message without an address.
 inline constexpr const char* ProductName = "Quillbox";
 inline constexpr const char* ProductHomePage = "";
+inline constexpr const char* ProductSupportMail = "";

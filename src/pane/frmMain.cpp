@@ -65,11 +65,8 @@ void TfrmMain::FormCreate() {
         FDock->setObjectName("TBDock1");
         auto* dockLayout = new QVBoxLayout(FDock);
         dockLayout->setContentsMargins(0, 0, 0, 0);
-        FToolBar = new QToolBar("Main", FDock);
+        FToolBar = new TMenuToolBar(FDock);
         FToolBar->setObjectName("tbarMain");
-        FToolBar->setMovable(false);
-        FToolBar->setFloatable(false);
-        FToolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
         dockLayout->addWidget(FToolBar);
         layout->addWidget(FDock);
 
@@ -98,21 +95,6 @@ void TfrmMain::FormCreate() {
     });
     LoadTree(false);
     UpdateIndex();
-}
-
-void TfrmMain::CreateCommands() {
-    FActRefresh = new QAction("Refresh", this);
-    FActRefresh->setObjectName("actRefresh");
-    FActRefresh->setToolTip("Refresh tree");
-    FActRefresh->setStatusTip("Refresh tree");
-    connect(FActRefresh, &QAction::triggered, this, [this] { actRefreshExecute(); });
-
-    FPopTree = new QMenu(this);
-    FPopTree->setObjectName("popTree");
-    FPopTree->addAction(FActRefresh);
-    FTree->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(FTree, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { FPopTree->popup(FTree->viewport()->mapToGlobal(pos)); });
 }
 
 void TfrmMain::FormDestroy() {

@@ -3,6 +3,7 @@
 // showing the notes store: folders as folder nodes, note files as note nodes under them.
 // Only the top-level folders are read at start; a folder's children are read the first
 // time it is expanded, and nothing re-reads a folder until the next LoadTree.
+#include "pane/MenuToolBar.h"
 #include "pane/NotesTree.h"
 #include "pane/PlumetsLib.h"
 #include "pane/WebBrowser.h"
@@ -10,12 +11,12 @@
 #include <QAction>
 #include <QList>
 #include <QMenu>
-#include <QToolBar>
 #include <QWidget>
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "store/MapiCtrl.h"
 #include "store/UserPrompt.h"
 
 class TfrmMain : public QWidget, public TNotesTreeEvents {
@@ -73,7 +74,7 @@ public:
     TNode* FocusedNode() const;
     TDialogFactory& Dialogs() { return *FDialogs; }
     TUserPrompt& Prompt() { return *FPrompt; }
-    QToolBar* tbarMain() const { return FToolBar; }
+    TMenuToolBar* tbarMain() const { return FToolBar; }
     QMenu* popTree() const { return FPopTree; }
     QAction* actRefresh() const { return FActRefresh; }
     // The image list: 0 closed folder, 1 open folder, 2 note.
@@ -86,7 +87,6 @@ private:
     void FormCreate();
     void FormDestroy();
     void FormShow() {}
-    void CreateCommands();
     std::string StoreFolderOf(TNode* node);
 
     std::unique_ptr<TDialogFactory> FDialogs;
@@ -96,11 +96,79 @@ private:
     std::function<TWebBrowser*()> FHostBrowser;
 
     QWidget* FDock = nullptr;  // TBDock1
-    QToolBar* FToolBar = nullptr;
+    TMenuToolBar* FToolBar = nullptr;
     QWidget* FPanel = nullptr;  // pnlMain
     TNotesTreeView* FTree = nullptr;
     TNotesTreeModel* FModel = nullptr;
     QMenu* FPopTree = nullptr;
     QAction* FActRefresh = nullptr;
     QList<QIcon> FImages;
+
+    // ---- Commands: the command table, the menus, opening and sending notes ----
+public:
+    // Every command of the pane is an action of lstActs, named as the command ("actSend"),
+    // with its tag as the action's data; the toolbar and the context menu only place them.
+    const QList<QAction*>& lstActs() const { return FActs; }
+    QAction* Action(const QString& name) const;
+    // Connects a command to a handler that takes the action's tag.
+    void ConnectCommand(const QString& name, std::function<void(int tag)> handler);
+    // The toolbar's submenus "Folders", "Note from" and "?".
+    QMenu* mnuFolders() const { return FMnuFolders; }
+    QMenu* mnuNoteFrom() const { return FMnuNoteFrom; }
+    QMenu* mnuHelp() const { return FMnuHelp; }
+    // Other programs (the mail program, the word processor, the desktop's opener) are started
+    // through this; tests record instead.
+    void SetLauncher(TProgramLauncher launcher) { FLaunch = std::move(launcher); }
+    // The word processor's program file ("" when none); known once WordProcessorSettled.
+    const std::string& WordPath() const { return FWordPath; }
+    bool WordProcessorSettled() const { return FWordSettled; }
+
+    // A click on a node of the tree (nullptr: none under the mouse).
+    void treeNotesClick(TNode* node);
+    // Shows a note, or a folder's listing, in the browser.
+    void OpenNodeWindow(TNode* node, bool newWindow);
+    // Shows an existing local file or folder in the browser.
+    void OpenURL(const QString& path, bool newWindow);
+    void actOpenNodeExecute();
+    void actOpenSourceURLExecute();
+    void actOpenNINdexExecute();
+    void actOpenRIndexExecute();
+    void actOpenWithMSWordExecute();
+    void actSendExecute();
+
+    void actShowPrefsExecute();
+    void actRepWizardExecute() {}
+    void actRepDeleteExecute() {}
+    void actRepOpenExecute() {}
+    void actRepOpenNewExecute() {}
+    void actHelpIndexExecute();
+    void actAboutExecute();
+    void actWebPageExecute();
+    void actEmailExecute();
+    void actShowConfirmDlgExecute();
+    void TBSubmenuItem2Popup();
+    void actImportFavoritesExecute();
+
+    // Set when a node was moved inside the tree; the click that ends that gesture opens nothing.
+    bool FNodeMoved = false;
+
+private:
+    void CreateCommands();
+    void CreateMenus();
+    void SettleWordProcessor();
+    void WatchTreeClicks();
+    bool Launch(const std::vector<std::string>& argv);
+    // The desktop opens a file or address ("xdg-open").
+    void ShellOpen(const QString& target);
+    QString NodeAddress(TNode* node);
+    QString HelpFile() const;
+
+    QList<QAction*> FActs;
+    QMenu* FMnuFolders = nullptr;
+    QMenu* FMnuNoteFrom = nullptr;
+    QMenu* FMnuHelp = nullptr;
+    TProgramLauncher FLaunch;
+    std::string FWordPath;
+    std::vector<std::string> FWordArgs;
+    bool FWordSettled = false;
 };

@@ -65,10 +65,13 @@ std::string FindProgram(const std::string& name) {
     return {};
 }
 
-bool LaunchDetached(const std::vector<std::string>& argv) {
-    if (argv.empty()) return false;
+namespace {
+
+// Starts the program in its own session; its process id, or -1 when it could not be started.
+pid_t SpawnDetached(const std::vector<std::string>& argv) {
+    if (argv.empty()) return -1;
     const std::string program = FindProgram(argv[0]);
-    if (program.empty()) return false;
+    if (program.empty()) return -1;
     std::vector<char*> args = ArgvPointers(argv);
     posix_spawnattr_t attr;
     posix_spawnattr_init(&attr);
@@ -76,9 +79,31 @@ bool LaunchDetached(const std::vector<std::string>& argv) {
     pid_t pid = 0;
     const int rc = posix_spawn(&pid, program.c_str(), nullptr, &attr, args.data(), environ);
     posix_spawnattr_destroy(&attr);
-    if (rc != 0) return false;
+    return rc == 0 ? pid : -1;
+}
+
+}  // namespace
+
+bool LaunchDetached(const std::vector<std::string>& argv) {
+    const pid_t pid = SpawnDetached(argv);
+    if (pid < 0) return false;
     // The opener (xdg-open) hands the target to the real program and ends quickly; reap it
     // from a detached waiter so no zombie stays behind.
+    std::thread([pid] { ::waitpid(pid, nullptr, 0); }).detach();
+    return true;
+}
+
+bool LaunchChecked(const std::vector<std::string>& argv, int graceMs) {
+    const pid_t pid = SpawnDetached(argv);
+    if (pid < 0) return false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(graceMs);
+    int status = 0;
+    while (std::chrono::steady_clock::now() < deadline) {
+        const pid_t r = ::waitpid(pid, &status, WNOHANG);
+        if (r == pid) return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        if (r < 0 && errno != EINTR) return false;
+        ::usleep(10000);
+    }
     std::thread([pid] { ::waitpid(pid, nullptr, 0); }).detach();
     return true;
 }

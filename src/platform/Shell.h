@@ -10,6 +10,10 @@ std::string FindProgram(const std::string& name);
 // Starts the program detached from this process (its own session, no zombie left behind).
 // False when it could not be started.
 bool LaunchDetached(const std::vector<std::string>& argv);
+// Starts the program detached and watches it for at most graceMs: false when it could not be
+// started or ended with a failure status in that time; a program still running counts as
+// started (it is then left to run and reaped in the background).
+bool LaunchChecked(const std::vector<std::string>& argv, int graceMs);
 // Runs the program, waits for it (at most timeoutMs) and collects its standard output
 // (at most 1 MiB). True when it exited with status 0.
 bool RunCapture(const std::vector<std::string>& argv, std::string& output, int timeoutMs = 10000);

@@ -4,7 +4,8 @@
 # navigates through the address box to a local note with a picture, and checks that the
 # program ends cleanly, having registered itself and saved its settings. The program's probe
 # (QUILLBOX_SMOKE_PROBE) reports what it shows and takes the screenshots, which are kept in
-# the output folder (start.png, page.png) for a person to look at.
+# the output folder (start.png, page.png, and notefrom.png and context.png with the pane's
+# "Note from" menu and context menu open) for a person to look at.
 #
 #   bash tests/hosts/smoke.sh PROGRAM OUTPUT_FOLDER
 # QB_SMOKE_FOLDERS sets the number of folders in the store (default 3): with 1000 the
@@ -59,6 +60,12 @@ expect "navigated.title=Smoke note"
 expect "navigated.address=file://$note_dir/Smoke note.html"
 expect "navigated.pane=1 width=200 folders=$folders"
 expect "screenshot=page.png saved"
+expect "notefrom.visible=1"
+expect "notefrom.items=Empty|-|Clipboard|Selection|-|All Images|-|Entire Page"
+expect "screenshot=notefrom.png saved"
+expect "context.visible=1"
+expect_match "^context.items=Edit\.\.\.\|Open\|(Open With [^|]+\|)?Open URL\|Send\|Refresh\|-\|Delete$"
+expect "screenshot=context.png saved"
 
 registry=$home/.config/quillbox/registry.reg
 [ -f "$registry" ] || fail "no registry file"
