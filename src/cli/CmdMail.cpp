@@ -10,24 +10,12 @@
 
 namespace {
 
-// Message bytes are text in the ANSI code page, as the drop target widens them; bytes the code
-// page does not hold are shown as replacement characters.
+// Header fields and bodies come out of the message as program text (the ANSI code page), as
+// the drop target widens them; bytes the code page does not hold are shown as replacement
+// characters.
 void PrintLine(const std::string& label, const std::string& text) {
     const std::string shown = label + CodePage::WideToAnsi(CodePage::AnsiToWide(text)) + "\n";
     std::fwrite(shown.data(), 1, shown.size(), stdout);
-}
-
-// A message file saved with Unix line ends (no CR LF anywhere) gets CR LF line ends, which
-// message lines end with.
-std::string WithCrLf(std::string source) {
-    if (source.find("\r\n") != std::string::npos || source.find('\n') == std::string::npos) return source;
-    std::string out;
-    out.reserve(source.size() + source.size() / 32);
-    for (char c : source) {
-        if (c == '\n') out += '\r';
-        out += c;
-    }
-    return out;
 }
 
 void PrintRecipients(const char* label, TMailRecipients& list) {
@@ -46,7 +34,7 @@ int CmdMail(const TArgs& args) {
     }
     TMailMessage2000 msg;
     const bool loaded = TrapVoid("CmdMail", [&] {
-        msg.LoadFromSource(WithCrLf(std::move(source)));
+        msg.LoadFromSource(source);
         msg.LocateTextParts();
     });
     if (!loaded) {

@@ -1,7 +1,8 @@
 #pragma once
 // An Internet mail message as a tree of MIME parts: parsed from its raw source, decoded on
-// demand, and searched for its plain-text and HTML bodies. Message text is 8-bit throughout;
-// the parser never converts between character sets.
+// demand, and searched for its plain-text and HTML bodies. Raw and decoded bodies are the bytes
+// of the message; the chosen text bodies and the header fields (subject, names) are converted
+// from their declared charsets into the program's text.
 #include "dropimport/MailRecipients.h"
 #include "platform/DateTime.h"
 
@@ -88,8 +89,11 @@ public:
     std::string HeaderValue(std::string_view label) const;
     std::string HeaderParam(std::string_view label, std::string_view name) const;
     bool HasHeader(std::string_view label) const;
-    // The "Content-Type" value, lower case, without parameters.
+    // The "Content-Type" value, lower case, without parameters; "text/plain" when the part has
+    // none or one without a "/".
     std::string ContentType() const;
+    // The "Content-Transfer-Encoding" value, lower case, up to a blank or ";".
+    std::string TransferEncoding() const;
     // The "boundary" parameter of "Content-Type".
     std::string Boundary() const;
 };
@@ -105,7 +109,7 @@ public:
     ~TMailMessage2000() override;
 
     TMailPartList Attachments{false};  // leaves that are neither chosen body
-    std::vector<std::string> PlainTextLines;
+    std::vector<std::string> PlainTextLines;  // program text, converted from the part's charset
     std::vector<std::string> HTMLTextLines;
     TMailPart* PlainTextPart = nullptr;
     TMailPart* HTMLTextPart = nullptr;
@@ -140,6 +144,13 @@ public:
     TDateTime MessageDate() const;
 
 private:
-    void VisitForTextParts(TMailPart* part);
+    static constexpr int MaxEmbeddedDepth = 8;
+
+    void SearchTree(TMailPart* root, bool collectAttachments);
+    void VisitForTextParts(TMailPart* part, TMailPart* root, bool collectAttachments);
     bool TryTextBody(TMailPart* part, const std::string& type);
+    TMailPart* FirstCarriedMessage(TMailPart* root);
+    TMailPart* ParseCarriedMessage(TMailPart* carrier);
+
+    TMailPartList FEmbeddedMessages{true};  // messages carried by "message/rfc822" parts, once searched
 };
