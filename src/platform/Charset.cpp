@@ -154,9 +154,7 @@ std::string UndeclaredToUtf8(std::string_view bytes) {
 
 std::string ToUtf8(std::string_view bytes, std::string_view label) {
     const std::string normal = NormalLabel(label);
-    // A part labelled ASCII that carries 8-bit bytes anyway was written by a program that did
-    // not say what it used.
-    if (normal.empty() || normal == "us-ascii" || normal == "ascii" || normal == "us") return UndeclaredToUtf8(bytes);
+    if (normal.empty()) return UndeclaredToUtf8(bytes);
     const auto& table = LabelTable();
     const auto found = table.find(normal);
     const TEncoding* known = found != table.end() ? found->second : nullptr;
@@ -175,7 +173,10 @@ std::string ToUtf8(std::string_view bytes, std::string_view label) {
             name = "UTF-16LE";
         }
     }
-    if (name == "UTF-8" || ((!known || known->AsciiCompatible) && IsAscii(bytes))) return CleanUtf8(bytes);
+    // Text in an 8-bit set that is valid UTF-8 with characters beyond ASCII was written in UTF-8
+    // under a wrong label (legacy text is practically never valid UTF-8 by chance).
+    const bool asciiCompatible = !known || known->AsciiCompatible;
+    if (name == "UTF-8" || (asciiCompatible && CodePage::IsValidUtf8(bytes))) return CleanUtf8(bytes);
     std::string out;
     if (!CodePage::Convert(bytes, name, "UTF-8", out, "\xEF\xBF\xBD", InputUnit(name))) return std::string(bytes);
     return out;

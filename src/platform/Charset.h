@@ -11,8 +11,11 @@
 // without a byte order mark is little-endian. A label outside the table is handed to iconv as
 // it stands, so "cp850" or "ibm437" still work.
 //
-// Undeclared 8-bit text (a raw header, a body without a charset, a part labelled "us-ascii" that
-// carries 8-bit bytes anyway) is UTF-8 when it is valid UTF-8, else Windows-1252.
+// Undeclared 8-bit text (a raw header, a body without a charset) is UTF-8 when it is valid
+// UTF-8, else Windows-1252. Text labelled with an 8-bit or multibyte legacy set ("us-ascii",
+// "iso-8859-1", "gb2312"...) that is nevertheless valid UTF-8 with characters beyond ASCII was
+// written in UTF-8 under a wrong label, and is read as UTF-8: legacy text is practically never
+// valid UTF-8 by chance.
 #include <string>
 #include <string_view>
 

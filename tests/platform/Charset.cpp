@@ -43,6 +43,9 @@ TEST(Charset, DecodesIntoProgramText) {
         {"caf\xC3\xA9", "", "caf\xC3\xA9"},                                            // undeclared, valid UTF-8
         {"caf\xE9", "", "caf\xC3\xA9"},                                                // undeclared, Windows-1252
         {"caf\xC3\xA9", "us-ascii", "caf\xC3\xA9"},                                    // ASCII that is not
+        {"\xC4\xE3\xBA\xC3", "gb2312", "\xE4\xBD\xA0\xE5\xA5\xBD"},
+        {"\xE4\xBD\xA0\xE5\xA5\xBD", "gb2312", "\xE4\xBD\xA0\xE5\xA5\xBD"},              // UTF-8 under a wrong label
+        {"\xC3\xA9", "iso-2022-jp", "\xEF\xBF\xBD\xEF\xBF\xBD"},                        // a 7-bit set: never read as UTF-8
         {"\x81", "", "\xEF\xBF\xBD"},                                                  // a byte Windows-1252 leaves free
     };
     for (const Case& c : cases) EXPECT_EQ(Charset::ToAnsi(c.Bytes, c.Label), c.Text) << c.Label << ": " << c.Bytes;
