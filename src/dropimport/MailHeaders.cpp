@@ -580,7 +580,32 @@ void ParseAddressList(std::string_view value, std::vector<std::string>& names, s
     TAddressReader(names, addresses).Read(value);
 }
 
-TDateTime ParseMessageDate(std::string_view text) {
+namespace {
+
+// A date without its comments ("09(comment):55") and without blanks around the colons of the
+// time ("09 :  55"), which the old mail syntax allows; other blank runs become one blank.
+std::string PlainDateText(std::string_view text) {
+    std::string out;
+    int depth = 0;
+    for (char c : text) {
+        if (c == '(') ++depth;
+        if (depth > 0) {
+            if (c == ')') --depth;
+            continue;
+        }
+        if (c == ' ' && (out.empty() || out.back() == ' ' || out.back() == ':')) continue;
+        if (c == ':' && !out.empty() && out.back() == ' ') out.pop_back();
+        out += c;
+    }
+    while (!out.empty() && out.back() == ' ') out.pop_back();
+    return out;
+}
+
+}  // namespace
+
+TDateTime ParseMessageDate(std::string_view original) {
+    const std::string plain = original.find_first_of("(:") == std::string_view::npos ? std::string(original) : PlainDateText(original);
+    const std::string_view text = plain;
     if (text.empty()) return 0;
     // Fields 1 to 7: day, month, year, hour, minute, second, zone. Each blank, "/" or ":" moves
     // to the next field; a leading weekday is field 0. A blank after the minute goes straight to

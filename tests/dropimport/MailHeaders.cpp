@@ -228,6 +228,8 @@ TEST(MailDate, ReadsFieldsZonesAndTwoDigitYears) {
         {"6 Mar 2001 10:00 Y", At(2001, 3, 5, 22, 0)},
         {"6 Mar 2001 10:00 J", At(2001, 3, 6, 10, 0)},       // J names no zone
         {"6 Mar 2001 10:00 XYZ", At(2001, 3, 6, 10, 0)},     // other names count as 0
+        {"Fri, 21 Nov 1997 09(comment):   55  :  06 -0600", At(1997, 11, 21, 15, 55, 6)},  // old syntax
+        {"Thu,  13  Feb  1969  23:32  -0330 (Newfoundland Time)", At(1969, 2, 14, 3, 2)},
         {"6 Mar 2001 10:00 +02x0", At(2001, 3, 6, 8, 0)},    // a pair that is no number counts as 0
         {"6 Foo 2001", At(2001, 1, 6)},                     // an unknown month name is January
         {"5/3/2024 10:00", At(2024, 3, 5, 10, 0)},
