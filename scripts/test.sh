@@ -32,6 +32,11 @@ for target in build-fuzz/fuzz/fuzz_*; do
   name=${target#build-fuzz/fuzz/fuzz_}
   corpus=$(mktemp -d)
   [ -d "fuzz/corpus/$name" ] && cp -r "fuzz/corpus/$name/." "$corpus/"
+  # The mail target also starts from the real messages kept beside the project.
+  if [ "$name" = mail_message ]; then
+    [ -d ../shared/realmail/msgs ] || { echo "fuzz_$name: ../shared/realmail/msgs is missing"; exit 1; }
+    cp ../shared/realmail/msgs/*.eml "$corpus/"
+  fi
   if "$target" -runs="$fuzz_runs" -max_len=65536 -timeout=20 -rss_limit_mb=2048 "$corpus" > "build-fuzz/$name.log" 2>&1; then
     passed=$((passed + 1))
     echo "fuzz_$name: ok ($(grep -c '' "build-fuzz/$name.log") log lines)"
