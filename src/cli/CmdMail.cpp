@@ -34,7 +34,7 @@ int CmdMail(const TArgs& args) {
     }
     TMailMessage2000 msg;
     const bool loaded = TrapVoid("CmdMail", [&] {
-        msg.LoadFromSource(source);
+        msg.LoadFromSource(std::move(source));
         msg.LocateTextParts();
     });
     if (!loaded) {
@@ -51,7 +51,12 @@ int CmdMail(const TArgs& args) {
     PrintLine("Attachments: ", std::to_string(msg.Attachments.Count()));
     const std::vector<std::string>& body = msg.HTMLTextLines.empty() ? msg.PlainTextLines : msg.HTMLTextLines;
     if (body.empty()) return 1;
-    PrintLine("", "");
-    for (const std::string& line : body) PrintLine("", line);
+    // The body is converted for showing in one piece rather than line by line.
+    std::string text;
+    for (const std::string& line : body) {
+        text += '\n';
+        text += line;
+    }
+    PrintLine("", text);
     return 0;
 }

@@ -69,6 +69,11 @@ TMailPart::TMailPart(TMailMessage2000* message) : Message(message) {}
 
 TMailPart::~TMailPart() = default;
 
+void TMailPart::SetRawBody(std::string body) {
+    FOwnRawBody = std::move(body);
+    RawBody = FOwnRawBody;
+}
+
 bool TMailPart::DecodeBody() {
     if (BodyDecoded) return true;
     return Trap("TMailPart.DecodeBody", false, [&] {
@@ -81,10 +86,10 @@ bool TMailPart::DecodeBody() {
             DecodedBody = MailCodecs::DecodeBase64Body(RawBody);
         } else if (encoding == "uucode" || encoding == "x-uuencode" || encoding == "uuencode" || encoding == "x-uue") {
             DecodedBody = MailCodecs::UUDecodeBody(RawBody);
-            RawBody = MailCodecs::EncodeBase64(DecodedBody);
+            SetRawBody(MailCodecs::EncodeBase64(DecodedBody));
             HeaderLines.SetValue("Content-Transfer-Encoding", "base64");
         } else {
-            DecodedBody = RawBody;
+            DecodedBody.assign(RawBody);
         }
         return true;
     });
@@ -118,6 +123,8 @@ TMailMessage2000::TMailMessage2000() : TMailPart(this) {}
 TMailMessage2000::~TMailMessage2000() = default;
 
 void TMailMessage2000::LoadFromSource(std::string_view source) { ParseSource(source, true); }
+
+void TMailMessage2000::LoadFromSource(std::string&& source) { ParseSource(std::move(source), true); }
 
 void TMailMessage2000::LocateTextParts() {
     if (!TextSearchPending) return;

@@ -70,7 +70,10 @@ public:
 
     std::string Name;               // the component name, quoted in the parse error
     TMailHeaderLines HeaderLines;   // unfolded, canonical
-    std::string RawBody;            // the body as it stands in the source
+    // The body as it stands in the source: a view into the text this part or the part it was
+    // parsed under holds (so bodies nobody reads are never copied), or into the part's own
+    // buffer after SetRawBody. Assigning it a view keeps that text's lifetime the caller's.
+    std::string_view RawBody;
     std::string DecodedBody;        // the body after transfer decoding (DecodeBody)
     std::string EnclosingBoundary;  // boundary of the multipart entity that contains this part
     TMailMessage2000* Message;      // the owning message; a message refers to itself
@@ -79,14 +82,25 @@ public:
     bool BodyDecoded = false;  // DecodedBody is up to date
     bool IsEmbedded = false;   // a leaf inside the "multipart/related" entity (text-part search)
 
+private:
+    std::string FParsedText;  // the text last parsed into this part; the tree's bodies point into it
+    std::string FOwnRawBody;  // a raw body made rather than read (SetRawBody)
+public:
+
     // Builds this part, with its sub-parts, from text (NUL bytes are ordinary bytes). Raises
     // Exception when the part has no message or a uuencoded block holds a bad character.
     void ParseSource(std::string_view text, bool headersExpected);
+    // The same with a text the part takes over instead of copying.
+    void ParseSource(std::string&& text, bool headersExpected);
+    void ParseSource(const char* text, bool headersExpected) { ParseSource(std::string_view(text), headersExpected); }
+    // Makes body the part's raw body, held by the part.
+    void SetRawBody(std::string body);
     // Fills DecodedBody from RawBody once, by "Content-Transfer-Encoding"; false when the body
     // cannot be decoded.
     bool DecodeBody();
 
     std::string HeaderValue(std::string_view label) const;
+
     std::string HeaderParam(std::string_view label, std::string_view name) const;
     bool HasHeader(std::string_view label) const;
     // The "Content-Type" value, lower case, without parameters; "text/plain" when the part has
@@ -134,6 +148,8 @@ public:
 
     // Parses the whole message, headers expected.
     void LoadFromSource(std::string_view source);
+    void LoadFromSource(std::string&& source);
+    void LoadFromSource(const char* source) { LoadFromSource(std::string_view(source)); }
     // Picks the plain-text and HTML bodies and the attachments, once after each parse.
     void LocateTextParts();
 

@@ -203,7 +203,7 @@ void TSourceParser::BoundaryLine(size_t level, bool closing, size_t start, size_
     while (FFrames.size() > level + 1) CloseTop(partEnd);
     TFrame& frame = FFrames[level];
     if (frame.State == TState::Preamble) {
-        frame.Part->RawBody.assign(Slice(frame.BodyStart, start));  // with the CR LF before the line
+        frame.Part->RawBody = Slice(frame.BodyStart, start);  // with the CR LF before the line
         frame.State = TState::Parts;
     }
     if (closing) {
@@ -263,7 +263,7 @@ void TSourceParser::CloseTop(size_t textEnd) {
         case TState::Single:
         case TState::Preamble:
         case TState::UuText:
-            frame.Part->RawBody.assign(Slice(frame.BodyStart, textEnd));
+            frame.Part->RawBody = Slice(frame.BodyStart, textEnd);
             break;
         case TState::UuBlock:
             FinishBlock(frame);
@@ -289,10 +289,10 @@ TMailPart* TSourceParser::NewSubPart(TFrame& frame) {
 void TSourceParser::ConvertToMixed(TFrame& frame, size_t beginLine) {
     frame.Boundary = NewBoundary();
     TMailPart* text = NewSubPart(frame);
-    text->RawBody = MailCodecs::EncodeQuotedPrintable(Slice(frame.BodyStart, beginLine));
+    text->SetRawBody(MailCodecs::EncodeQuotedPrintable(Slice(frame.BodyStart, beginLine)));
     text->HeaderLines.Add("Content-Type: text/plain; charset=\"" + FMessage->Charset + "\"");
     text->HeaderLines.Add("Content-Transfer-Encoding: quoted-printable");
-    frame.Part->RawBody.clear();
+    frame.Part->RawBody = {};
     frame.Part->HeaderLines.SetValue("Content-Type", "multipart/mixed; boundary=\"" + frame.Boundary + "\"");
 }
 
@@ -307,7 +307,7 @@ void TSourceParser::StartBlock(TFrame& frame, std::string_view beginLine) {
 }
 
 void TSourceParser::FinishBlock(TFrame& frame) {
-    frame.Block->RawBody = MailCodecs::EncodeBase64(frame.Block->DecodedBody);
+    frame.Block->SetRawBody(MailCodecs::EncodeBase64(frame.Block->DecodedBody));
     frame.Block->BodyDecoded = true;
     frame.Block = nullptr;
     frame.State = TState::UuSkip;
@@ -320,38 +320,23 @@ const std::string& TSourceParser::MimeType(const std::string& fileName) {
     return found->second;
 }
 
-bool Inside(std::string_view text, const std::string& buffer) {
-    return !text.empty() && text.data() >= buffer.data() && text.data() < buffer.data() + buffer.size();
-}
-
-// Whether text lies in a body buffer of the part or of a part below it.
-bool InsideTree(std::string_view text, TMailPart& root) {
-    std::vector<TMailPart*> pending{&root};
-    while (!pending.empty()) {
-        TMailPart* part = pending.back();
-        pending.pop_back();
-        if (Inside(text, part->RawBody) || Inside(text, part->DecodedBody)) return true;
-        for (TMailPart* child : part->SubParts) pending.push_back(child);
-    }
-    return false;
-}
-
 }  // namespace
 
 void TMailPart::ParseSource(std::string_view text, bool headersExpected) {
+    // Copied before the tree is cleared, since the text may be one of the tree's own bodies.
+    ParseSource(std::string(text), headersExpected);
+}
+
+void TMailPart::ParseSource(std::string&& text, bool headersExpected) {
     if (!Message) throw Exception(Name + ": TMailPart must be owned by a TMailMessage2000");
-    // The tree is cleared below, so a text taken from one of its own bodies is copied first.
-    std::string own;
-    if (InsideTree(text, *this)) {
-        own.assign(text);
-        text = own;
-    }
     SubParts.Clear();
     HeaderLines.Clear();
-    RawBody.clear();
+    RawBody = {};
+    FOwnRawBody.clear();
     DecodedBody.clear();
     BodyDecoded = false;
     IsEmbedded = false;
     Message->RebuildPending = Message->RestructurePending = Message->TextSearchPending = true;
-    TSourceParser(*this, text, headersExpected).Run();
+    FParsedText = std::move(text);
+    TSourceParser(*this, FParsedText, headersExpected).Run();
 }
