@@ -14,8 +14,14 @@ namespace {
 // the drop target widens them; bytes the code page does not hold are shown as replacement
 // characters.
 void PrintLine(const std::string& label, const std::string& text) {
-    const std::string shown = label + CodePage::WideToAnsi(CodePage::AnsiToWide(text)) + "\n";
-    std::fwrite(shown.data(), 1, shown.size(), stdout);
+    std::fwrite(label.data(), 1, label.size(), stdout);
+    if (CodePage::IsUtf8() && CodePage::IsValidUtf8(text)) {
+        std::fwrite(text.data(), 1, text.size(), stdout);
+    } else {
+        const std::string shown = CodePage::WideToAnsi(CodePage::AnsiToWide(text));
+        std::fwrite(shown.data(), 1, shown.size(), stdout);
+    }
+    std::fputc('\n', stdout);
 }
 
 void PrintRecipients(const char* label, TMailRecipients& list) {
@@ -52,7 +58,10 @@ int CmdMail(const TArgs& args) {
     const std::vector<std::string>& body = msg.HTMLTextLines.empty() ? msg.PlainTextLines : msg.HTMLTextLines;
     if (body.empty()) return 1;
     // The body is converted for showing in one piece rather than line by line.
+    size_t size = 0;
+    for (const std::string& line : body) size += line.size() + 1;
     std::string text;
+    text.reserve(size);
     for (const std::string& line : body) {
         text += '\n';
         text += line;

@@ -3,6 +3,7 @@
 #include "platform/Exceptions.h"
 #include "platform/Strings.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -62,7 +63,11 @@ std::string_view TrimBlanks(std::string_view text) {
 }
 
 std::vector<std::string> BytesToLines(std::string_view bytes) {
-    return Strings::SplitLines(bytes.substr(0, bytes.find('\0')));
+    bytes = bytes.substr(0, bytes.find('\0'));
+    std::vector<std::string> lines;
+    lines.reserve(static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
+    ForEachLine(bytes, [&](std::string_view line) { lines.emplace_back(line); });
+    return lines;
 }
 
 std::string LinesToText(const std::vector<std::string>& lines) { return Strings::JoinLines(lines, "\r\n"); }
