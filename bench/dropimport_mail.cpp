@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <benchmark/benchmark.h>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 
@@ -73,9 +74,12 @@ void ReadAsNote(const std::string& source) {
     benchmark::DoNotOptimize(msg.HTMLTextLines.data());
 }
 
-// The 10 MB message as a note: its attachment is neither decoded nor converted.
+// The 10 MB message as a note: its attachment is neither decoded nor converted. With
+// QB_MAIL_LARGE_OUT set, the message is also written to that file (bench/gmime/compare.sh
+// times quillbox-cli and GMime on it).
 void BM_MailLargeMessageAsNote(benchmark::State& state) {
     const std::string source = LargeMessage();
+    if (const char* out = std::getenv("QB_MAIL_LARGE_OUT")) FileSystem::WriteFileAtomic(out, source);
     for (auto _ : state) ReadAsNote(source);
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * source.size()));
 }

@@ -83,6 +83,8 @@ public:
     bool IsEmbedded = false;   // a leaf inside the "multipart/related" entity (text-part search)
 
 private:
+    void ResetForParse();
+
     std::string FParsedText;  // the text last parsed into this part; the tree's bodies point into it
     std::string FOwnRawBody;  // a raw body made rather than read (SetRawBody)
 public:
@@ -93,6 +95,9 @@ public:
     // The same with a text the part takes over instead of copying.
     void ParseSource(std::string&& text, bool headersExpected);
     void ParseSource(const char* text, bool headersExpected) { ParseSource(std::string_view(text), headersExpected); }
+    // The same on a text the caller keeps unchanged for as long as the part and its sub-parts
+    // live (a mapped file): nothing is copied. The text must not lie in the part's own tree.
+    void ParseSourceInPlace(std::string_view text, bool headersExpected);
     // Makes body the part's raw body, held by the part.
     void SetRawBody(std::string body);
     // Fills DecodedBody from RawBody once, by "Content-Transfer-Encoding"; false when the body
@@ -150,6 +155,8 @@ public:
     void LoadFromSource(std::string_view source);
     void LoadFromSource(std::string&& source);
     void LoadFromSource(const char* source) { LoadFromSource(std::string_view(source)); }
+    // Parses a source the caller keeps unchanged for the message's life, without copying it.
+    void LoadFromSourceInPlace(std::string_view source) { ParseSourceInPlace(source, true); }
     // Picks the plain-text and HTML bodies and the attachments, once after each parse.
     void LocateTextParts();
 

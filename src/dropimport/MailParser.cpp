@@ -328,6 +328,19 @@ void TMailPart::ParseSource(std::string_view text, bool headersExpected) {
 }
 
 void TMailPart::ParseSource(std::string&& text, bool headersExpected) {
+    std::string own = std::move(text);  // the old tree may point into the text it replaces
+    ResetForParse();
+    FParsedText = std::move(own);
+    TSourceParser(*this, FParsedText, headersExpected).Run();
+}
+
+void TMailPart::ParseSourceInPlace(std::string_view text, bool headersExpected) {
+    ResetForParse();
+    FParsedText.clear();
+    TSourceParser(*this, text, headersExpected).Run();
+}
+
+void TMailPart::ResetForParse() {
     if (!Message) throw Exception(Name + ": TMailPart must be owned by a TMailMessage2000");
     SubParts.Clear();
     HeaderLines.Clear();
@@ -337,6 +350,4 @@ void TMailPart::ParseSource(std::string&& text, bool headersExpected) {
     BodyDecoded = false;
     IsEmbedded = false;
     Message->RebuildPending = Message->RestructurePending = Message->TextSearchPending = true;
-    FParsedText = std::move(text);
-    TSourceParser(*this, FParsedText, headersExpected).Run();
 }
