@@ -542,3 +542,20 @@ TEST(MailTextSearch, ACarriedMessageGivesTheTextOnlyWhenTheOuterHasNone) {
     EXPECT_EQ(nested.Msg.PlainTextLines, TLines{"deep"});
     EXPECT_FALSE(nested.Msg.TextSearchPending);
 }
+
+TEST(MailParse, BodiesPointIntoTheSourceAndAreNeverCopied) {
+    const std::string source = Sample("mixed_alternative.eml");
+    const auto inside = [&](std::string_view body) { return body.data() >= source.data() && body.data() < source.data() + source.size(); };
+    TMailMessage2000 inPlace;
+    inPlace.LoadFromSourceInPlace(source);
+    inPlace.LocateTextParts();
+    TMailMessage2000 copied;
+    copied.LoadFromSource(source);
+    copied.LocateTextParts();
+    ASSERT_EQ(inPlace.Attachments.Count(), 1);
+    EXPECT_TRUE(inside(inPlace.Attachments[0]->RawBody));
+    EXPECT_FALSE(inside(copied.Attachments[0]->RawBody));
+    EXPECT_EQ(inPlace.Attachments[0]->RawBody, copied.Attachments[0]->RawBody);
+    EXPECT_EQ(inPlace.HTMLTextLines, copied.HTMLTextLines);
+    EXPECT_FALSE(inPlace.Attachments[0]->BodyDecoded);  // nobody asked for the attachment's bytes
+}
