@@ -22,7 +22,7 @@
 namespace Charset {
 
 // The iconv name for a label (table first, then the label itself when iconv knows it); empty
-// when neither knows it. A language suffix ("utf-8*en", RFC 2231) is ignored.
+// when neither knows it. A language suffix ("utf-8*en") is ignored.
 std::string IconvName(std::string_view label);
 
 // Bytes written in the labelled charset, as program text. An empty label means undeclared (see
