@@ -1,9 +1,14 @@
-// Mail message parsing: one large message (an HTML body and a base64 attachment, about 10 MB)
-// and many small ones, each loaded, searched for its bodies and read as the drop target does.
+// Mail message parsing: one large message (an HTML body and a base64 attachment, about 10 MB),
+// many small ones, and the real messages of ../shared/realmail/msgs (all of them, and the
+// largest alone), each loaded, searched for its bodies and read as the drop target does.
 #include "dropimport/MailCodecs.h"
 #include "dropimport/MailMessage.h"
+#include "platform/FileSystem.h"
 
+#include <algorithm>
 #include <benchmark/benchmark.h>
+#include <cstdlib>
+#include <filesystem>
 #include <random>
 
 namespace {
@@ -59,6 +64,67 @@ void ReadFields(TMailMessage2000& msg) {
     for (int i = 0; i < msg.ToRecipients.Count(); ++i) benchmark::DoNotOptimize(msg.ToRecipients.Name(i));
     for (int i = 0; i < msg.CcRecipients.Count(); ++i) benchmark::DoNotOptimize(msg.CcRecipients.Address(i));
 }
+
+// What the drop target and quillbox-cli mail do: parse, find the bodies, read the header table.
+void ReadAsNote(const std::string& source) {
+    TMailMessage2000 msg;
+    msg.LoadFromSource(source);
+    msg.LocateTextParts();
+    ReadFields(msg);
+    benchmark::DoNotOptimize(msg.HTMLTextLines.data());
+}
+
+// The 10 MB message as a note: its attachment is neither decoded nor converted. With
+// QB_MAIL_LARGE_OUT set, the message is also written to that file (bench/gmime/compare.sh
+// times quillbox-cli and GMime on it).
+void BM_MailLargeMessageAsNote(benchmark::State& state) {
+    const std::string source = LargeMessage();
+    if (const char* out = std::getenv("QB_MAIL_LARGE_OUT")) FileSystem::WriteFileAtomic(out, source);
+    for (auto _ : state) ReadAsNote(source);
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * source.size()));
+}
+BENCHMARK(BM_MailLargeMessageAsNote)->Unit(benchmark::kMillisecond);
+
+// The real messages, sorted by name; the set is empty when the folder is missing.
+const std::vector<std::string>& CorpusSources() {
+    static const std::vector<std::string> sources = [] {
+        std::vector<std::string> files, result;
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(QB_REALMAIL_DIR, error))
+            if (entry.path().extension() == ".eml") files.push_back(entry.path().string());
+        std::sort(files.begin(), files.end());
+        for (const std::string& file : files) {
+            std::string source;
+            if (FileSystem::TryReadFile(file, source)) result.push_back(std::move(source));
+        }
+        return result;
+    }();
+    return sources;
+}
+
+void BM_MailCorpusAsNotes(benchmark::State& state) {
+    const std::vector<std::string>& sources = CorpusSources();
+    if (sources.empty()) state.SkipWithError("no messages in " QB_REALMAIL_DIR);
+    size_t bytes = 0;
+    for (const std::string& source : sources) bytes += source.size();
+    for (auto _ : state)
+        for (const std::string& source : sources) ReadAsNote(source);
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * sources.size()));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
+}
+BENCHMARK(BM_MailCorpusAsNotes)->Unit(benchmark::kMillisecond);
+
+// The largest real message (1.5 MB, Unix line ends).
+void BM_MailCorpusLargestAsNote(benchmark::State& state) {
+    const std::vector<std::string>& sources = CorpusSources();
+    if (sources.empty()) state.SkipWithError("no messages in " QB_REALMAIL_DIR);
+    const std::string empty;
+    const std::string& largest = sources.empty() ? empty
+        : *std::max_element(sources.begin(), sources.end(), [](const std::string& a, const std::string& b) { return a.size() < b.size(); });
+    for (auto _ : state) ReadAsNote(largest);
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * largest.size()));
+}
+BENCHMARK(BM_MailCorpusLargestAsNote)->Unit(benchmark::kMillisecond);
 
 // Parses, finds the bodies and decodes the attachment.
 void BM_MailLargeMessage(benchmark::State& state) {

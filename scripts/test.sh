@@ -32,12 +32,18 @@ for target in build-fuzz/fuzz/fuzz_*; do
   name=${target#build-fuzz/fuzz/fuzz_}
   corpus=$(mktemp -d)
   [ -d "fuzz/corpus/$name" ] && cp -r "fuzz/corpus/$name/." "$corpus/"
-  # The RTF target also starts from the real documents of the shared corpus, read from there.
-  if [ "$name" = rtf_convert ]; then
-    if [ -d ../shared/realrtf/docs ]; then
-      cp ../shared/realrtf/docs/*.rtf "$corpus/"
+  # The RTF and mail targets also start from the real documents and messages of the shared
+  # corpora, read from there.
+  seeds=""
+  case "$name" in
+    rtf_convert) seeds=../shared/realrtf/docs ;;
+    mail_message) seeds=../shared/realmail/msgs ;;
+  esac
+  if [ -n "$seeds" ]; then
+    if [ -d "$seeds" ]; then
+      find "$seeds" -maxdepth 1 -type f \( -name '*.rtf' -o -name '*.eml' \) -exec cp {} "$corpus/" \;
     else
-      echo "fuzz_$name: the RTF corpus ../shared/realrtf/docs is missing"
+      echo "fuzz_$name: the corpus $seeds is missing"
       failed=$((failed + 1))
     fi
   fi

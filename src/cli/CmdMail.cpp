@@ -7,27 +7,50 @@
 #include "settings/Trap.h"
 
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
-// Message bytes are text in the ANSI code page, as the drop target widens them; bytes the code
-// page does not hold are shown as replacement characters.
-void PrintLine(const std::string& label, const std::string& text) {
-    const std::string shown = label + CodePage::WideToAnsi(CodePage::AnsiToWide(text)) + "\n";
-    std::fwrite(shown.data(), 1, shown.size(), stdout);
-}
-
-// A message file saved with Unix line ends (no CR LF anywhere) gets CR LF line ends, which
-// message lines end with.
-std::string WithCrLf(std::string source) {
-    if (source.find("\r\n") != std::string::npos || source.find('\n') == std::string::npos) return source;
-    std::string out;
-    out.reserve(source.size() + source.size() / 32);
-    for (char c : source) {
-        if (c == '\n') out += '\r';
-        out += c;
+// A regular file mapped read-only for the command's life, so a large message is parsed where
+// it lies instead of being copied into memory first. Empty when the file cannot be mapped.
+class TMappedFile {
+public:
+    explicit TMappedFile(const std::string& path) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0) return;
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+            void* data = ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+            if (data != MAP_FAILED) FText = std::string_view(static_cast<const char*>(data), static_cast<size_t>(st.st_size));
+        }
+        ::close(fd);
     }
-    return out;
+    ~TMappedFile() {
+        if (!FText.empty()) ::munmap(const_cast<char*>(FText.data()), FText.size());
+    }
+    TMappedFile(const TMappedFile&) = delete;
+    TMappedFile& operator=(const TMappedFile&) = delete;
+    std::string_view Text() const { return FText; }
+
+private:
+    std::string_view FText;
+};
+
+// Header fields and bodies come out of the message as program text (the ANSI code page), as
+// the drop target widens them; bytes the code page does not hold are shown as replacement
+// characters.
+void PrintLine(const std::string& label, const std::string& text) {
+    std::fwrite(label.data(), 1, label.size(), stdout);
+    if (CodePage::IsUtf8() && CodePage::IsValidUtf8(text)) {
+        std::fwrite(text.data(), 1, text.size(), stdout);
+    } else {
+        const std::string shown = CodePage::WideToAnsi(CodePage::AnsiToWide(text));
+        std::fwrite(shown.data(), 1, shown.size(), stdout);
+    }
+    std::fputc('\n', stdout);
 }
 
 void PrintRecipients(const char* label, TMailRecipients& list) {
@@ -39,14 +62,18 @@ void PrintRecipients(const char* label, TMailRecipients& list) {
 int CmdMail(const TArgs& args) {
     if (args.size() != 1) return Usage();
     const std::string& fileName = args[0];
+    const TMappedFile mapped(fileName);
     std::string source;
-    if (!FileSystem::TryReadFile(fileName, source)) {
+    if (mapped.Text().empty() && !FileSystem::TryReadFile(fileName, source)) {
         std::fprintf(stderr, "quillbox-cli: cannot read %s\n", fileName.c_str());
         return 2;
     }
-    TMailMessage2000 msg;
+    TMailMessage2000 msg;  // declared after the mapping, so it is gone before the mapping is
     const bool loaded = TrapVoid("CmdMail", [&] {
-        msg.LoadFromSource(WithCrLf(std::move(source)));
+        if (mapped.Text().empty())
+            msg.LoadFromSource(std::move(source));
+        else
+            msg.LoadFromSourceInPlace(mapped.Text());
         msg.LocateTextParts();
     });
     if (!loaded) {
@@ -63,7 +90,15 @@ int CmdMail(const TArgs& args) {
     PrintLine("Attachments: ", std::to_string(msg.Attachments.Count()));
     const std::vector<std::string>& body = msg.HTMLTextLines.empty() ? msg.PlainTextLines : msg.HTMLTextLines;
     if (body.empty()) return 1;
-    PrintLine("", "");
-    for (const std::string& line : body) PrintLine("", line);
+    // The body is converted for showing in one piece rather than line by line.
+    size_t size = 0;
+    for (const std::string& line : body) size += line.size() + 1;
+    std::string text;
+    text.reserve(size);
+    for (const std::string& line : body) {
+        text += '\n';
+        text += line;
+    }
+    PrintLine("", text);
     return 0;
 }

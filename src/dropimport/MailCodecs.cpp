@@ -3,6 +3,7 @@
 #include "platform/Exceptions.h"
 #include "platform/Strings.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -12,10 +13,11 @@ namespace {
 
 const char HexDigits[] = "0123456789ABCDEF";
 
-// Value of an upper-case hex digit, or -1.
-int UpperHexValue(char c) {
+// Value of an upper-case hex digit (or a lower-case one when anyCase), or -1.
+int HexDigitValue(char c, bool anyCase) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (anyCase && c >= 'a' && c <= 'f') return c - 'a' + 10;
     return -1;
 }
 
@@ -61,12 +63,16 @@ std::string_view TrimBlanks(std::string_view text) {
 }
 
 std::vector<std::string> BytesToLines(std::string_view bytes) {
-    return Strings::SplitLines(bytes.substr(0, bytes.find('\0')));
+    bytes = bytes.substr(0, bytes.find('\0'));
+    std::vector<std::string> lines;
+    lines.reserve(static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
+    ForEachLine(bytes, [&](std::string_view line) { lines.emplace_back(line); });
+    return lines;
 }
 
 std::string LinesToText(const std::vector<std::string>& lines) { return Strings::JoinLines(lines, "\r\n"); }
 
-std::string DecodeQuotedPrintable(std::string_view text) {
+std::string DecodeQuotedPrintable(std::string_view text, bool anyCaseHex) {
     std::string out;
     out.reserve(text.size());
     const size_t n = text.size();
@@ -83,7 +89,7 @@ std::string DecodeQuotedPrintable(std::string_view text) {
             break;
         }
         const char a = text[eq + 1], b = text[eq + 2];
-        const int hi = UpperHexValue(a), lo = UpperHexValue(b);
+        const int hi = HexDigitValue(a, anyCaseHex), lo = HexDigitValue(b, anyCaseHex);
         if (hi >= 0 && lo >= 0) {
             out += static_cast<char>(hi * 16 + lo);
             i = eq + 3;
@@ -236,7 +242,17 @@ void UUDecodeLine(std::string_view line, std::string& out) {
 std::string UUDecodeBody(std::string_view body) {
     std::string out;
     out.reserve(body.size() / 4 * 3);
-    ForEachLine(body, [&](std::string_view line) { UUDecodeLine(TrimBlanks(line), out); });
+    // A body that still carries its "begin mode name" and "end" lines is read between them.
+    bool ended = false;
+    ForEachLine(body, [&](std::string_view line) {
+        line = TrimBlanks(line);
+        if (ended || (out.empty() && line.starts_with("begin "))) return;
+        if (line == "end") {
+            ended = true;
+            return;
+        }
+        UUDecodeLine(line, out);
+    });
     return out;
 }
 

@@ -44,9 +44,9 @@ std::vector<std::string> BytesToLines(std::string_view bytes);
 std::string LinesToText(const std::vector<std::string>& lines);
 
 // Quoted-printable: "=" and two upper-case hex digits is a byte (lower-case digits stay as
-// they are), "=" before a line end is a soft line break, a final "=" is dropped, and any other
-// "=" stays. Decoded bytes are never decoded again.
-std::string DecodeQuotedPrintable(std::string_view text);
+// they are unless anyCaseHex), "=" before a line end is a soft line break, a final "=" is
+// dropped, and any other "=" stays. Decoded bytes are never decoded again.
+std::string DecodeQuotedPrintable(std::string_view text, bool anyCaseHex = false);
 // Encodes so that DecodeQuotedPrintable gives the same bytes back: CR LF pairs stay line
 // breaks, lines are kept to 76 characters with soft breaks.
 std::string EncodeQuotedPrintable(std::string_view bytes);
@@ -68,6 +68,7 @@ bool TryUUDecodeLine(std::string_view line, std::string& out);
 // The same, raising Exception("UUCODE message format error") on a bad character.
 void UUDecodeLine(std::string_view line, std::string& out);
 // A uuencoded body: each line trimmed of blanks and decoded on its own; raises like UUDecodeLine.
+// A "begin" line before the data and everything from an "end" line on are skipped.
 std::string UUDecodeBody(std::string_view body);
 
 }  // namespace MailCodecs

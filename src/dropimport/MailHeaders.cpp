@@ -1,6 +1,7 @@
 #include "dropimport/MailHeaders.h"
 
 #include "dropimport/MailCodecs.h"
+#include "platform/Charset.h"
 
 #include <algorithm>
 #include <cmath>
@@ -32,23 +33,53 @@ std::string UnquoteLong(std::string_view v) {
     return std::string(v);
 }
 
-// Decodes "letter ? text" of an encoded word; false for a uuencoded text with a bad character.
-bool DecodeWordPiece(std::string_view piece, std::string& out) {
-    const std::string_view text = piece.size() > 2 ? piece.substr(2) : std::string_view();
-    const char letter = piece.size() >= 2 && piece[1] == '?' ? AsciiUpperChar(piece[0]) : 'Q';
-    if (letter == 'B' || letter == 'U') {
-        if (letter == 'B')
-            MailCodecs::DecodeBase64Line(text, out);
-        else if (!MailCodecs::TryUUDecodeLine(text, out))
-            return false;
-        out.resize(std::min(out.size(), out.find('\0')));
-        return true;
-    }
-    std::string q(text);
-    std::replace(q.begin(), q.end(), '_', ' ');
-    out = MailCodecs::DecodeQuotedPrintable(q);
+// An encoded word "=?charset?X?text?=" at text[p]: its charset, letter and text, and the
+// position after it. The text runs to the first "?=" after "X?", so it may begin with "=".
+struct TEncodedWord {
+    std::string_view Charset;
+    char Letter = 0;
+    std::string_view Text;
+    size_t End = 0;
+};
+
+bool MatchEncodedWord(std::string_view text, size_t p, TEncodedWord& word) {
+    if (text.compare(p, 2, "=?") != 0) return false;
+    const size_t q = text.find('?', p + 2);
+    if (q == std::string_view::npos || q == p + 2 || q + 2 >= text.size() || text[q + 2] != '?') return false;
+    const char letter = AsciiUpperChar(text[q + 1]);
+    if (letter != 'B' && letter != 'Q' && letter != 'U') return false;
+    const size_t e = text.find("?=", q + 3);
+    if (e == std::string_view::npos) return false;
+    const std::string_view charset = text.substr(p + 2, q - p - 2);
+    if (charset.find_first_of(" \t") != std::string_view::npos) return false;
+    word.Charset = charset;
+    word.Letter = letter;
+    word.Text = text.substr(q + 3, e - q - 3);
+    word.End = e + 2;
     return true;
 }
+
+// Appends the bytes of an encoded word's text; false for a uuencoded text with a bad character.
+bool DecodeWordText(const TEncodedWord& word, std::string& out) {
+    if (word.Letter == 'B') {
+        const size_t start = out.size();
+        MailCodecs::DecodeBase64Line(word.Text, out);
+        out.resize(std::min(out.size(), out.find('\0', start)));
+        return true;
+    }
+    if (word.Letter == 'U') {
+        std::string bytes;
+        if (!MailCodecs::TryUUDecodeLine(word.Text, bytes)) return false;
+        out.append(bytes, 0, bytes.find('\0'));
+        return true;
+    }
+    std::string q(word.Text);
+    std::replace(q.begin(), q.end(), '_', ' ');
+    out += MailCodecs::DecodeQuotedPrintable(q, true);
+    return true;
+}
+
+bool IsLinearBlank(std::string_view text) { return text.find_first_not_of(" \t\r\n") == std::string_view::npos; }
 
 // A decimal integer with an optional sign; anything else is 0. Saturates far beyond any date.
 long long ToNumber(std::string_view s) {
@@ -80,11 +111,34 @@ long long MonthOf(std::string_view field) {
     return at == std::string_view::npos ? 1 : static_cast<long long>(at / 4 + 1);
 }
 
+// The zone names of old mail: universal time, the North American zones and the military
+// letters, as minutes east of UTC.
+bool NamedZone(std::string_view name, int& minutes) {
+    struct TZone {
+        const char* Name;
+        int Hours;
+    };
+    static const TZone zones[] = {{"UT", 0},   {"UTC", 0},  {"GMT", 0},  {"Z", 0},    {"EST", -5}, {"EDT", -4},
+                                  {"CST", -6}, {"CDT", -5}, {"MST", -7}, {"MDT", -6}, {"PST", -8}, {"PDT", -7}};
+    for (const TZone& zone : zones)
+        if (SameText(name, zone.Name)) {
+            minutes = zone.Hours * 60;
+            return true;
+        }
+    if (name.size() != 1) return false;
+    const char c = AsciiUpperChar(name[0]);
+    if (c >= 'A' && c <= 'I') minutes = -(c - 'A' + 1) * 60;  // A to I: -1 to -9 hours
+    else if (c >= 'K' && c <= 'M') minutes = -(c - 'K' + 10) * 60;  // K to M: -10 to -12
+    else if (c >= 'N' && c <= 'Y') minutes = (c - 'N' + 1) * 60;  // N to Y: +1 to +12
+    else return false;
+    return true;
+}
+
 // The zone field as minutes east of UTC; false when it names an impossible offset.
 bool ZoneOffsetMinutes(std::string_view field, int& minutes) {
     minutes = 0;
-    if (field == "GMT") return true;
     field = TrimBlanks(field);
+    if (NamedZone(field, minutes)) return true;
     if (field.size() != 5) return true;
     const int hours = DigitPair(field.substr(1, 2)), mins = DigitPair(field.substr(3, 2));
     if (hours >= 24 || mins >= 60) return false;
@@ -100,9 +154,12 @@ std::string CanonicalHeaderLine(std::string_view line) {
     const size_t colon = line.find(':');
     size_t valueStart = 0;
     if (colon != std::string_view::npos) {
-        for (size_t i = 0; i <= colon; ++i) {
+        // Blanks before the colon ("Subject  :", an old form) are no part of the label.
+        size_t labelEnd = colon;
+        while (labelEnd > 0 && (line[labelEnd - 1] == ' ' || line[labelEnd - 1] == '\t')) --labelEnd;
+        for (size_t i = 0; i < labelEnd; ++i) {
             const char c = line[i];
-            const bool keepIdUpper = c == 'D' && i + 1 == colon && i >= 2 && line[i - 2] == '-' && AsciiUpperChar(line[i - 1]) == 'I';
+            const bool keepIdUpper = c == 'D' && i + 1 == labelEnd && i >= 2 && line[i - 2] == '-' && AsciiUpperChar(line[i - 1]) == 'I';
             if (keepIdUpper)
                 out += c;
             else if (i == 0 || line[i - 1] == '-')
@@ -110,7 +167,7 @@ std::string CanonicalHeaderLine(std::string_view line) {
             else
                 out += AsciiLowerChar(c);
         }
-        out += ' ';
+        out += ": ";
         valueStart = colon + 1;
     }
     // The value: blank runs outside double quotes become one blank, quoted text is kept as it
@@ -148,6 +205,7 @@ std::string HeaderValue(const std::vector<std::string>& lines, std::string_view 
     const std::string* line = FindHeaderLine(lines, label);
     if (!line) return {};
     const std::string_view s = *line;
+    const bool parameterised = SameText(label, "Content-Type") || SameText(label, "Content-Disposition");
     bool quoted = false;
     size_t start = std::string_view::npos, end = s.size();
     for (size_t i = 0; i < s.size(); ++i) {
@@ -156,7 +214,7 @@ std::string HeaderValue(const std::vector<std::string>& lines, std::string_view 
             quoted = !quoted;
         } else if (!quoted && start == std::string_view::npos && c == ':') {
             start = i + 1;
-        } else if (!quoted && start != std::string_view::npos && c == ';') {
+        } else if (!quoted && start != std::string_view::npos && c == ';' && parameterised) {
             end = i;
             break;
         }
@@ -167,17 +225,21 @@ std::string HeaderValue(const std::vector<std::string>& lines, std::string_view 
     return UnquoteLong(v);
 }
 
-std::string HeaderParam(const std::vector<std::string>& lines, std::string_view label, std::string_view name) {
-    const std::string* line = FindHeaderLine(lines, label);
-    if (!line) return {};
-    std::string s(TrimBlanks(*line));
-    if (s.empty() || s.back() != ';') s += ';';
-    // Outside quotes: the first ":" opens the parameters, each ";" starts one, and its name
-    // runs to the "="; quote characters belong to the raw value.
+namespace {
+
+struct TParam {
+    std::string_view Name;   // trimmed
+    std::string_view Value;  // trimmed, quotes still on
+};
+
+// Every "name=value" parameter of a header line. Outside double quotes, the first ":" opens the
+// parameters, each ";" starts one and its name runs to the "="; quote characters belong to the
+// raw value.
+std::vector<TParam> SplitParams(std::string_view text) {
+    std::vector<TParam> params;
     bool quoted = false, inParams = false, inName = false, inValue = false;
     size_t nameStart = 0, valueStart = 0;
     std::string_view paramName;
-    const std::string_view text = s;
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (c == '"') {
@@ -188,8 +250,7 @@ std::string HeaderParam(const std::vector<std::string>& lines, std::string_view 
         if (!inParams) {
             inParams = c == ':';
         } else if (c == ';') {
-            if (inValue && SameText(TrimBlanks(paramName), name))
-                return UnquoteLong(TrimBlanks(text.substr(valueStart, i - valueStart)));
+            if (inValue) params.push_back({TrimBlanks(paramName), TrimBlanks(text.substr(valueStart, i - valueStart))});
             inName = true;
             inValue = false;
             nameStart = i + 1;
@@ -200,113 +261,351 @@ std::string HeaderParam(const std::vector<std::string>& lines, std::string_view 
             valueStart = i + 1;
         }
     }
+    return params;
+}
+
+int HexValue(char c) {
+    if (IsDigit(c)) return c - '0';
+    const char u = AsciiUpperChar(c);
+    return u >= 'A' && u <= 'F' ? u - 'A' + 10 : -1;
+}
+
+void AppendPercentDecoded(std::string_view text, std::string& out) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
+            out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+}
+
+// A parameter in the extended form: "name*=charset'language'text" with %XX escapes, or split
+// over "name*0", "name*1*"..., in order of their numbers. Empty when there is none.
+bool ExtendedParam(const std::vector<TParam>& params, std::string_view name, std::string& value) {
+    std::string bytes, charset;
+    bool found = false;
+    for (int section = -1; section < 1000; ++section) {
+        const std::string key = std::string(name) + (section < 0 ? "" : "*" + std::to_string(section));
+        const TParam* hit = nullptr;
+        bool encoded = false;
+        for (const TParam& p : params) {
+            if (SameText(p.Name, key + "*")) {
+                hit = &p;
+                encoded = true;
+                break;
+            }
+            if (section >= 0 && SameText(p.Name, key)) hit = &p;
+        }
+        if (!hit) {
+            if (section < 0) continue;  // no single extended form: look for sections
+            break;
+        }
+        std::string_view v = hit->Value;
+        if (v.size() >= 2 && v.front() == '"' && v.back() == '"') v = v.substr(1, v.size() - 2);
+        if (encoded && !found) {  // the first encoded piece names the charset
+            const size_t first = v.find('\''), second = first == std::string_view::npos ? first : v.find('\'', first + 1);
+            if (second != std::string_view::npos) {
+                charset = std::string(v.substr(0, first));
+                v = v.substr(second + 1);
+            }
+        }
+        if (encoded)
+            AppendPercentDecoded(v, bytes);
+        else
+            bytes.append(v);
+        found = true;
+        if (section < 0) break;  // "name*=" stands alone
+    }
+    if (found) value = Charset::ToAnsi(bytes, charset);
+    return found;
+}
+
+}  // namespace
+
+std::string HeaderParam(const std::vector<std::string>& lines, std::string_view label, std::string_view name) {
+    const std::string* line = FindHeaderLine(lines, label);
+    if (!line) return {};
+    std::string s(TrimBlanks(*line));
+    if (s.empty() || s.back() != ';') s += ';';
+    const std::vector<TParam> params = SplitParams(s);
+    std::string extended;
+    if (ExtendedParam(params, name, extended)) return extended;
+    for (const TParam& p : params)
+        if (SameText(p.Name, name)) return UnquoteLong(p.Value);
     return {};
 }
 
 std::string DecodeHeaderWords(std::string_view text) {
-    // The text is decoded in place: every decoded word is shorter than the word it replaces, so
-    // its bytes are written over the end of that word and scanned again, as a new word may begin
-    // inside them (or with an "=" just before them). Everything before the first "=?" is final.
-    std::string work(TrimBlanks(text));
-    std::string out;
-    out.reserve(work.size());
-    size_t head = 0;
-    std::string decoded;
+    // The text alternates between plain runs and encoded words. Blanks between two encoded words
+    // go; the bytes of adjacent words in one charset are joined before they are converted, so a
+    // character split over two words comes out whole. Plain runs are undeclared text.
+    text = TrimBlanks(text);
+    std::string out, bytes, charset;
+    const auto flushWords = [&] {
+        if (bytes.empty()) return;
+        out += Charset::ToAnsi(bytes, charset);
+        bytes.clear();
+    };
+    size_t plainStart = 0, search = 0;
+    bool afterWord = false;
+    TEncodedWord word;
     for (;;) {
-        const size_t p = work.find("=?", head);
-        if (p == std::string::npos) break;
-        const size_t q = work.find('?', p + 2);
-        if (q == std::string::npos) break;
-        size_t e = work.find("?=", q + 1);
-        if (e == std::string::npos) break;
-        const size_t next = work.find('?', e + 1);
-        if (next != std::string::npos && next + 1 < work.size() && work[next + 1] == '=') e = next;
-        decoded.clear();
-        if (!DecodeWordPiece(std::string_view(work).substr(q + 1, e - q - 1), decoded)) break;
-        const size_t wordEnd = e + 2;
-        if (decoded.size() > wordEnd - p) break;  // cannot happen: no decoder makes text longer
-        out.append(work, head, p - head);
-        head = wordEnd - decoded.size();
-        std::memcpy(work.data() + head, decoded.data(), decoded.size());
-        if (!out.empty() && out.back() == '=' && head > 0) {
-            out.pop_back();
-            work[--head] = '=';
+        const size_t p = text.find("=?", search);
+        if (p == std::string_view::npos) break;
+        if (!MatchEncodedWord(text, p, word)) {
+            search = p + 1;
+            continue;
         }
+        const std::string_view between = text.substr(plainStart, p - plainStart);
+        std::string decoded;
+        if (!DecodeWordText(word, decoded)) {
+            search = p + 1;
+            continue;
+        }
+        if (!(afterWord && IsLinearBlank(between))) {
+            flushWords();
+            out += Charset::UndeclaredToAnsi(between);
+        }
+        if (!bytes.empty() && !SameText(charset, word.Charset)) flushWords();
+        charset.assign(word.Charset);
+        bytes += decoded;
+        afterWord = true;
+        plainStart = search = word.End;
     }
-    out.append(work, head, std::string::npos);
+    flushWords();
+    out += Charset::UndeclaredToAnsi(text.substr(plainStart));
     return out;
 }
 
-std::string SenderName(std::string_view fromValue) {
-    std::string name;
-    bool quoted = false;
-    for (char c : fromValue) {
-        if (c == '"') {
-            quoted = !quoted;
-            continue;
-        }
-        if (!quoted && (c == ',' || c == ';')) return {};  // a bare address: no name
-        if (!quoted && c == '<') return DecodeHeaderWords(TrimBlanks(name));
-        name += c;
+namespace {
+
+// One entry of an address list while it is read.
+struct TAddressEntry {
+    std::string Words;        // display words: atoms and quoted strings, one blank where blanks stood
+    std::string Comment;      // the first comment
+    std::string Angle;        // the address between "<" and ">"
+    bool HasAngle = false;
+    bool AngleClosed = false;
+    bool Blank = false;       // blanks since the last word
+    std::vector<std::string> Pieces;  // the words without angle brackets, split at blanks
+};
+
+class TAddressReader {
+public:
+    TAddressReader(std::vector<std::string>& names, std::vector<std::string>& addresses) : FNames(names), FAddresses(addresses) {}
+    void Read(std::string_view value);
+
+private:
+    void AddWord(std::string_view word);
+    void EndEntry();
+    void Emit(std::string name, std::string_view address);
+    size_t ReadQuoted(std::string_view v, size_t i, std::string& out) const;
+    size_t ReadComment(std::string_view v, size_t i, std::string& out) const;
+    size_t ReadAngle(std::string_view v, size_t i);
+
+    std::vector<std::string>& FNames;
+    std::vector<std::string>& FAddresses;
+    TAddressEntry FEntry;
+    bool FInGroup = false;
+};
+
+// From the opening quote; returns the position after the closing one. Backslash escapes a
+// character.
+size_t TAddressReader::ReadQuoted(std::string_view v, size_t i, std::string& out) const {
+    for (++i; i < v.size(); ++i) {
+        if (v[i] == '\\' && i + 1 < v.size())
+            out += v[++i];
+        else if (v[i] == '"')
+            return i + 1;
+        else
+            out += v[i];
     }
-    return {};
+    return i;
+}
+
+// From the opening parenthesis; comments nest. Returns the position after the closing one.
+size_t TAddressReader::ReadComment(std::string_view v, size_t i, std::string& out) const {
+    int depth = 0;
+    for (; i < v.size(); ++i) {
+        const char c = v[i];
+        if (c == '\\' && i + 1 < v.size()) {
+            out += v[++i];
+        } else if (c == '(') {
+            if (depth++ > 0) out += c;
+        } else if (c == ')') {
+            if (--depth == 0) return i + 1;
+            out += c;
+        } else {
+            out += c;
+        }
+    }
+    return i;
+}
+
+// From "<": the address without blanks and comments, and without a source route ("@a,@b:").
+size_t TAddressReader::ReadAngle(std::string_view v, size_t i) {
+    std::string address;
+    for (++i; i < v.size() && v[i] != '>';) {
+        const char c = v[i];
+        if (c == '"') {
+            std::string quoted;
+            i = ReadQuoted(v, i, quoted);
+            address += quoted;
+        } else if (c == '(') {
+            std::string comment;
+            i = ReadComment(v, i, comment);
+        } else {
+            if (c != ' ' && c != '\t') address += c;
+            ++i;
+        }
+    }
+    const size_t route = address.rfind(':');
+    if (route != std::string::npos && address.starts_with('@')) address.erase(0, route + 1);
+    FEntry.Angle = address;
+    FEntry.HasAngle = true;
+    FEntry.AngleClosed = true;
+    return i < v.size() ? i + 1 : i;
+}
+
+void TAddressReader::AddWord(std::string_view word) {
+    if (FEntry.AngleClosed) EndEntry();  // "A <a@x> B <b@x>": two entries without a comma
+    if (!FEntry.Words.empty() && FEntry.Blank) FEntry.Words += ' ';
+    FEntry.Words.append(word);
+    if (FEntry.Pieces.empty() || FEntry.Blank) FEntry.Pieces.emplace_back();
+    FEntry.Pieces.back().append(word);
+    FEntry.Blank = false;
+}
+
+void TAddressReader::Emit(std::string name, std::string_view address) {
+    FNames.push_back(std::move(name));
+    FAddresses.push_back(Charset::UndeclaredToAnsi(address));
+}
+
+void TAddressReader::EndEntry() {
+    TAddressEntry entry = std::move(FEntry);
+    FEntry = TAddressEntry();
+    const std::string comment = DecodeHeaderWords(entry.Comment);
+    if (entry.HasAngle) {
+        std::string name = DecodeHeaderWords(entry.Words);
+        Emit(name.empty() ? comment : std::move(name), entry.Angle);
+        return;
+    }
+    if (entry.Pieces.empty()) return;  // an empty entry (",," or a trailing ",") is no recipient
+    // Bare addresses separated only by blanks are as many entries.
+    const bool allAddresses = std::all_of(entry.Pieces.begin(), entry.Pieces.end(),
+                                          [](const std::string& piece) { return piece.find('@') != std::string::npos; });
+    if (entry.Pieces.size() > 1 && allAddresses) {
+        for (const std::string& piece : entry.Pieces) Emit({}, piece);
+        return;
+    }
+    std::string address;
+    for (const std::string& piece : entry.Pieces) address += piece;
+    Emit(comment, address);
+}
+
+void TAddressReader::Read(std::string_view v) {
+    size_t i = 0;
+    TEncodedWord word;
+    while (i < v.size()) {
+        const char c = v[i];
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+            FEntry.Blank = true;
+            ++i;
+        } else if (c == '"') {
+            std::string quoted;
+            i = ReadQuoted(v, i, quoted);
+            AddWord(quoted);
+        } else if (c == '(') {
+            std::string comment;
+            i = ReadComment(v, i, comment);
+            if (FEntry.Comment.empty()) FEntry.Comment = comment;
+            FEntry.Blank = true;
+        } else if (c == '<') {
+            if (FEntry.AngleClosed) EndEntry();
+            i = ReadAngle(v, i);
+        } else if (c == ',') {
+            EndEntry();
+            ++i;
+        } else if (c == ';') {
+            EndEntry();
+            FInGroup = false;
+            ++i;
+        } else if (c == ':' && !FInGroup && !FEntry.HasAngle) {
+            FEntry = TAddressEntry();  // "Group name:" opens a group; its name is no entry
+            FInGroup = true;
+            ++i;
+        } else if (c == '>') {
+            ++i;
+        } else {
+            // An atom: up to a blank or a special; an encoded word is taken whole.
+            size_t end = i;
+            while (end < v.size()) {
+                const char d = v[end];
+                if (d == '=' && MatchEncodedWord(v, end, word)) {
+                    end = word.End;
+                    continue;
+                }
+                if (d == ' ' || d == '\t' || d == '\r' || d == '\n' || d == '"' || d == '(' || d == '<' || d == '>' ||
+                    d == ',' || d == ';' || (d == ':' && !FInGroup))
+                    break;
+                ++end;
+            }
+            if (end == i) ++end;  // a lone special that starts nothing
+            AddWord(v.substr(i, end - i));
+            i = end;
+        }
+    }
+    EndEntry();
+}
+
+}  // namespace
+
+std::string SenderName(std::string_view fromValue) {
+    std::vector<std::string> names, addresses;
+    ParseAddressList(fromValue, names, addresses);
+    return names.empty() ? std::string() : names[0];
 }
 
 std::string SenderAddress(std::string_view fromValue) {
-    std::string address;
-    bool quoted = false;
-    for (char c : fromValue) {
-        if (c == '"') {
-            quoted = !quoted;
-            continue;
-        }
-        if (quoted) continue;
-        if (c == ',' || c == ';' || c == '>') break;
-        if (c == '<')
-            address.clear();
-        else if (c != ' ')
-            address += c;
-    }
-    return std::string(TrimBlanks(address));
+    std::vector<std::string> names, addresses;
+    ParseAddressList(fromValue, names, addresses);
+    return addresses.empty() ? std::string() : addresses[0];
 }
 
 void ParseAddressList(std::string_view value, std::vector<std::string>& names, std::vector<std::string>& addresses) {
     names.clear();
     addresses.clear();
-    value = TrimBlanks(value);
-    std::string name, address;
-    bool quoted = false, inAddress = false;
-    const auto endEntry = [&] {
-        const std::string_view n = TrimBlanks(name), a = TrimBlanks(inAddress ? std::string_view(address) : n);
-        // An empty entry (",," or a trailing ",") is no recipient.
-        if (!n.empty() || !a.empty()) {
-            names.push_back(inAddress ? DecodeHeaderWords(n) : std::string());
-            addresses.emplace_back(a);
-        }
-        name.clear();
-        address.clear();
-        inAddress = false;
-    };
-    for (char c : value) {
-        if (c == '"') {
-            quoted = !quoted;
-            continue;
-        }
-        if (!quoted && (c == ',' || c == ';')) {
-            endEntry();
-        } else if (!inAddress) {
-            if (quoted || (c != '<' && c != '>'))
-                name += c;
-            else if (c == '<')
-                inAddress = true;
-        } else if (!quoted && c != ' ' && c != '<' && c != '>') {
-            address += c;
-        }
-    }
-    if (!value.empty()) endEntry();
+    TAddressReader(names, addresses).Read(value);
 }
 
-TDateTime ParseMessageDate(std::string_view text) {
+namespace {
+
+// A date without its comments ("09(comment):55") and without blanks around the colons of the
+// time ("09 :  55"), which the old mail syntax allows; other blank runs become one blank.
+std::string PlainDateText(std::string_view text) {
+    std::string out;
+    int depth = 0;
+    for (char c : text) {
+        if (c == '(') ++depth;
+        if (depth > 0) {
+            if (c == ')') --depth;
+            continue;
+        }
+        if (c == ' ' && (out.empty() || out.back() == ' ' || out.back() == ':')) continue;
+        if (c == ':' && !out.empty() && out.back() == ' ') out.pop_back();
+        out += c;
+    }
+    while (!out.empty() && out.back() == ' ') out.pop_back();
+    return out;
+}
+
+}  // namespace
+
+TDateTime ParseMessageDate(std::string_view original) {
+    const std::string plain = original.find_first_of("(:") == std::string_view::npos ? std::string(original) : PlainDateText(original);
+    const std::string_view text = plain;
     if (text.empty()) return 0;
     // Fields 1 to 7: day, month, year, hour, minute, second, zone. Each blank, "/" or ":" moves
     // to the next field; a leading weekday is field 0. A blank after the minute goes straight to

@@ -1,7 +1,8 @@
 #pragma once
 // An Internet mail message as a tree of MIME parts: parsed from its raw source, decoded on
-// demand, and searched for its plain-text and HTML bodies. Message text is 8-bit throughout;
-// the parser never converts between character sets.
+// demand, and searched for its plain-text and HTML bodies. Raw and decoded bodies are the bytes
+// of the message; the chosen text bodies and the header fields (subject, names) are converted
+// from their declared charsets into the program's text.
 #include "dropimport/MailRecipients.h"
 #include "platform/DateTime.h"
 
@@ -69,7 +70,10 @@ public:
 
     std::string Name;               // the component name, quoted in the parse error
     TMailHeaderLines HeaderLines;   // unfolded, canonical
-    std::string RawBody;            // the body as it stands in the source
+    // The body as it stands in the source: a view into the text this part or the part it was
+    // parsed under holds (so bodies nobody reads are never copied), or into the part's own
+    // buffer after SetRawBody. Assigning it a view keeps that text's lifetime the caller's.
+    std::string_view RawBody;
     std::string DecodedBody;        // the body after transfer decoding (DecodeBody)
     std::string EnclosingBoundary;  // boundary of the multipart entity that contains this part
     TMailMessage2000* Message;      // the owning message; a message refers to itself
@@ -78,18 +82,37 @@ public:
     bool BodyDecoded = false;  // DecodedBody is up to date
     bool IsEmbedded = false;   // a leaf inside the "multipart/related" entity (text-part search)
 
+private:
+    void ResetForParse();
+
+    std::string FParsedText;  // the text last parsed into this part; the tree's bodies point into it
+    std::string FOwnRawBody;  // a raw body made rather than read (SetRawBody)
+public:
+
     // Builds this part, with its sub-parts, from text (NUL bytes are ordinary bytes). Raises
     // Exception when the part has no message or a uuencoded block holds a bad character.
     void ParseSource(std::string_view text, bool headersExpected);
+    // The same with a text the part takes over instead of copying.
+    void ParseSource(std::string&& text, bool headersExpected);
+    void ParseSource(const char* text, bool headersExpected) { ParseSource(std::string_view(text), headersExpected); }
+    // The same on a text the caller keeps unchanged for as long as the part and its sub-parts
+    // live (a mapped file): nothing is copied. The text must not lie in the part's own tree.
+    void ParseSourceInPlace(std::string_view text, bool headersExpected);
+    // Makes body the part's raw body, held by the part.
+    void SetRawBody(std::string body);
     // Fills DecodedBody from RawBody once, by "Content-Transfer-Encoding"; false when the body
     // cannot be decoded.
     bool DecodeBody();
 
     std::string HeaderValue(std::string_view label) const;
+
     std::string HeaderParam(std::string_view label, std::string_view name) const;
     bool HasHeader(std::string_view label) const;
-    // The "Content-Type" value, lower case, without parameters.
+    // The "Content-Type" value, lower case, without parameters; "text/plain" when the part has
+    // none or one without a "/".
     std::string ContentType() const;
+    // The "Content-Transfer-Encoding" value, lower case, up to a blank or ";".
+    std::string TransferEncoding() const;
     // The "boundary" parameter of "Content-Type".
     std::string Boundary() const;
 };
@@ -105,7 +128,7 @@ public:
     ~TMailMessage2000() override;
 
     TMailPartList Attachments{false};  // leaves that are neither chosen body
-    std::vector<std::string> PlainTextLines;
+    std::vector<std::string> PlainTextLines;  // program text, converted from the part's charset
     std::vector<std::string> HTMLTextLines;
     TMailPart* PlainTextPart = nullptr;
     TMailPart* HTMLTextPart = nullptr;
@@ -130,6 +153,10 @@ public:
 
     // Parses the whole message, headers expected.
     void LoadFromSource(std::string_view source);
+    void LoadFromSource(std::string&& source);
+    void LoadFromSource(const char* source) { LoadFromSource(std::string_view(source)); }
+    // Parses a source the caller keeps unchanged for the message's life, without copying it.
+    void LoadFromSourceInPlace(std::string_view source) { ParseSourceInPlace(source, true); }
     // Picks the plain-text and HTML bodies and the attachments, once after each parse.
     void LocateTextParts();
 
@@ -140,6 +167,13 @@ public:
     TDateTime MessageDate() const;
 
 private:
-    void VisitForTextParts(TMailPart* part);
+    static constexpr int MaxEmbeddedDepth = 8;
+
+    void SearchTree(TMailPart* root, bool collectAttachments);
+    void VisitForTextParts(TMailPart* part, TMailPart* root, bool collectAttachments);
     bool TryTextBody(TMailPart* part, const std::string& type);
+    TMailPart* FirstCarriedMessage(TMailPart* root);
+    TMailPart* ParseCarriedMessage(TMailPart* carrier);
+
+    TMailPartList FEmbeddedMessages{true};  // messages carried by "message/rfc822" parts, once searched
 };

@@ -51,6 +51,17 @@ std::string_view FileExtension(std::string_view fileName) {
     return fileName.substr(dot);
 }
 
+// A boundary line is "--" boundary, then "--" on the closing line, then the line's end or a
+// blank (after which a careless program may have left text). A line that merely begins with it,
+// as the boundary of a nested part that extends this one does, is body text.
+bool IsBoundaryLine(std::string_view line, std::string_view boundary, bool& closing) {
+    if (line.size() < boundary.size() + 2 || line.compare(2, boundary.size(), boundary) != 0) return false;
+    std::string_view rest = line.substr(boundary.size() + 2);
+    closing = rest.starts_with("--");
+    if (closing) rest.remove_prefix(2);
+    return rest.empty() || rest[0] == ' ' || rest[0] == '\t' || rest[0] == '\r';
+}
+
 class TSourceParser {
 public:
     TSourceParser(TMailPart& root, std::string_view text, bool headersExpected);
@@ -82,7 +93,7 @@ private:
     size_t LineEnd(size_t from) const;
     void Progress(size_t position);
     void ReadLine(size_t start, size_t end, size_t next);
-    void BoundaryLine(size_t level, std::string_view line, size_t start, size_t next);
+    void BoundaryLine(size_t level, bool closing, size_t start, size_t next);
     void HeaderLine(TFrame& frame, std::string_view line, size_t next);
     void EndHeaders(TFrame& frame, size_t bodyStart);
     void ChooseMode(TFrame& frame);
@@ -95,6 +106,7 @@ private:
 
     TMailMessage2000* FMessage;
     std::string_view FText;
+    size_t FEol;  // length of a line end: 2 (CR LF), or 1 in a source that has no CR LF at all
     bool FReport;
     std::vector<TFrame> FFrames;
     std::vector<size_t> FIndexed;  // levels of the frames whose boundaries are looked for, ascending
@@ -104,7 +116,10 @@ private:
 };
 
 TSourceParser::TSourceParser(TMailPart& root, std::string_view text, bool headersExpected)
-    : FMessage(root.Message), FText(text), FReport(&root == root.Message && root.Message->OnProgress) {
+    : FMessage(root.Message),
+      FText(text),
+      FEol(text.find("\r\n") == std::string_view::npos ? 1 : 2),
+      FReport(&root == root.Message && root.Message->OnProgress) {
     FFrames.emplace_back(&root, TState::Headers, 0);
     if (!headersExpected) ChooseMode(FFrames.back());
 }
@@ -114,7 +129,7 @@ void TSourceParser::Run() {
     size_t position = 0;
     while (position < FText.size()) {
         const size_t end = LineEnd(position);
-        const size_t next = end < FText.size() ? end + 2 : end;
+        const size_t next = end < FText.size() ? end + FEol : end;
         ReadLine(position, end, next);
         position = next;
         Progress(position);
@@ -123,10 +138,15 @@ void TSourceParser::Run() {
     Progress(FText.size());
 }
 
-// A line ends at CR LF only; a lone CR or LF is part of the line.
+// A line ends at CR LF only; a lone CR or LF is part of the line. A source without any CR LF
+// (a message saved with Unix line ends) has its lines end at LF.
 size_t TSourceParser::LineEnd(size_t from) const {
     const char* data = FText.data();
     const size_t size = FText.size();
+    if (FEol == 1) {
+        const void* hit = std::memchr(data + from, '\n', size - from);
+        return hit ? static_cast<size_t>(static_cast<const char*>(hit) - data) : size;
+    }
     while (from < size) {
         const void* hit = std::memchr(data + from, '\r', size - from);
         if (!hit) break;
@@ -145,9 +165,9 @@ void TSourceParser::ReadLine(size_t start, size_t end, size_t next) {
     const std::string_view line = FText.substr(start, end - start);
     if (!FIndexed.empty() && StartsWith(line, "--")) {
         for (size_t level : FIndexed) {
-            const std::string& boundary = FFrames[level].Boundary;
-            if (line.size() >= boundary.size() + 2 && line.compare(2, boundary.size(), boundary) == 0) {
-                BoundaryLine(level, line, start, next);
+            bool closing = false;
+            if (IsBoundaryLine(line, FFrames[level].Boundary, closing)) {
+                BoundaryLine(level, closing, start, next);
                 return;
             }
         }
@@ -177,17 +197,16 @@ void TSourceParser::ReadLine(size_t start, size_t end, size_t next) {
     }
 }
 
-void TSourceParser::BoundaryLine(size_t level, std::string_view line, size_t start, size_t next) {
-    // The parts above this multipart end at the CR LF before the line.
-    const size_t partEnd = start >= 2 ? start - 2 : 0;
+void TSourceParser::BoundaryLine(size_t level, bool closing, size_t start, size_t next) {
+    // The parts above this multipart end at the line end before the line.
+    const size_t partEnd = start >= FEol ? start - FEol : 0;
     while (FFrames.size() > level + 1) CloseTop(partEnd);
     TFrame& frame = FFrames[level];
     if (frame.State == TState::Preamble) {
-        frame.Part->RawBody.assign(Slice(frame.BodyStart, start));  // with the CR LF before the line
+        frame.Part->RawBody = Slice(frame.BodyStart, start);  // with the CR LF before the line
         frame.State = TState::Parts;
     }
-    const size_t b = frame.Boundary.size();
-    if (line.size() >= b + 4 && line.compare(b + 2, 2, "--") == 0) {
+    if (closing) {
         FIndexed.pop_back();
         frame.Indexed = false;
         frame.State = TState::Epilogue;
@@ -244,7 +263,7 @@ void TSourceParser::CloseTop(size_t textEnd) {
         case TState::Single:
         case TState::Preamble:
         case TState::UuText:
-            frame.Part->RawBody.assign(Slice(frame.BodyStart, textEnd));
+            frame.Part->RawBody = Slice(frame.BodyStart, textEnd);
             break;
         case TState::UuBlock:
             FinishBlock(frame);
@@ -270,10 +289,10 @@ TMailPart* TSourceParser::NewSubPart(TFrame& frame) {
 void TSourceParser::ConvertToMixed(TFrame& frame, size_t beginLine) {
     frame.Boundary = NewBoundary();
     TMailPart* text = NewSubPart(frame);
-    text->RawBody = MailCodecs::EncodeQuotedPrintable(Slice(frame.BodyStart, beginLine));
+    text->SetRawBody(MailCodecs::EncodeQuotedPrintable(Slice(frame.BodyStart, beginLine)));
     text->HeaderLines.Add("Content-Type: text/plain; charset=\"" + FMessage->Charset + "\"");
     text->HeaderLines.Add("Content-Transfer-Encoding: quoted-printable");
-    frame.Part->RawBody.clear();
+    frame.Part->RawBody = {};
     frame.Part->HeaderLines.SetValue("Content-Type", "multipart/mixed; boundary=\"" + frame.Boundary + "\"");
 }
 
@@ -288,7 +307,7 @@ void TSourceParser::StartBlock(TFrame& frame, std::string_view beginLine) {
 }
 
 void TSourceParser::FinishBlock(TFrame& frame) {
-    frame.Block->RawBody = MailCodecs::EncodeBase64(frame.Block->DecodedBody);
+    frame.Block->SetRawBody(MailCodecs::EncodeBase64(frame.Block->DecodedBody));
     frame.Block->BodyDecoded = true;
     frame.Block = nullptr;
     frame.State = TState::UuSkip;
@@ -301,38 +320,34 @@ const std::string& TSourceParser::MimeType(const std::string& fileName) {
     return found->second;
 }
 
-bool Inside(std::string_view text, const std::string& buffer) {
-    return !text.empty() && text.data() >= buffer.data() && text.data() < buffer.data() + buffer.size();
-}
-
-// Whether text lies in a body buffer of the part or of a part below it.
-bool InsideTree(std::string_view text, TMailPart& root) {
-    std::vector<TMailPart*> pending{&root};
-    while (!pending.empty()) {
-        TMailPart* part = pending.back();
-        pending.pop_back();
-        if (Inside(text, part->RawBody) || Inside(text, part->DecodedBody)) return true;
-        for (TMailPart* child : part->SubParts) pending.push_back(child);
-    }
-    return false;
-}
-
 }  // namespace
 
 void TMailPart::ParseSource(std::string_view text, bool headersExpected) {
+    // Copied before the tree is cleared, since the text may be one of the tree's own bodies.
+    ParseSource(std::string(text), headersExpected);
+}
+
+void TMailPart::ParseSource(std::string&& text, bool headersExpected) {
+    std::string own = std::move(text);  // the old tree may point into the text it replaces
+    ResetForParse();
+    FParsedText = std::move(own);
+    TSourceParser(*this, FParsedText, headersExpected).Run();
+}
+
+void TMailPart::ParseSourceInPlace(std::string_view text, bool headersExpected) {
+    ResetForParse();
+    FParsedText.clear();
+    TSourceParser(*this, text, headersExpected).Run();
+}
+
+void TMailPart::ResetForParse() {
     if (!Message) throw Exception(Name + ": TMailPart must be owned by a TMailMessage2000");
-    // The tree is cleared below, so a text taken from one of its own bodies is copied first.
-    std::string own;
-    if (InsideTree(text, *this)) {
-        own.assign(text);
-        text = own;
-    }
     SubParts.Clear();
     HeaderLines.Clear();
-    RawBody.clear();
+    RawBody = {};
+    FOwnRawBody.clear();
     DecodedBody.clear();
     BodyDecoded = false;
     IsEmbedded = false;
     Message->RebuildPending = Message->RestructurePending = Message->TextSearchPending = true;
-    TSourceParser(*this, text, headersExpected).Run();
 }

@@ -205,8 +205,24 @@ std::string WideToAnsi(std::u16string_view text) {
     return out;
 }
 
-bool Convert(std::string_view text, const std::string& fromSet, const std::string& toSet, std::string& out) {
-    return IconvAll(text, fromSet, toSet, "?", 1, out);
+bool IsValidUtf8(std::string_view text) {
+    const size_t n = text.size();
+    for (size_t i = 0; i < n;) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        char32_t c;
+        const size_t len = DecodeUtf8(text, i, c);
+        if (len == 0) return false;
+        i += len;
+    }
+    return true;
+}
+
+bool Convert(std::string_view text, const std::string& fromSet, const std::string& toSet, std::string& out,
+             const std::string& replacement, size_t inputUnit) {
+    return IconvAll(text, fromSet, toSet, replacement, inputUnit, out);
 }
 
 }  // namespace CodePage

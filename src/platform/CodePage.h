@@ -22,8 +22,14 @@ std::string WideToAnsi(std::u16string_view text);
 std::u16string Utf8ToUtf16(std::string_view text);
 std::string Utf16ToUtf8(std::u16string_view text);
 
-// Conversion between any two character sets that iconv knows; unconvertible input is
-// replaced ("?" or U+FFFD). Returns false when iconv does not know one of the names.
-bool Convert(std::string_view text, const std::string& fromSet, const std::string& toSet, std::string& out);
+// True when the bytes are well-formed UTF-8 (no overlong forms, surrogates or values past
+// U+10FFFF).
+bool IsValidUtf8(std::string_view text);
+
+// Conversion between any two character sets that iconv knows; each unconvertible input unit
+// (inputUnit bytes) becomes replacement, written in the target set. Returns false when iconv
+// does not know one of the names.
+bool Convert(std::string_view text, const std::string& fromSet, const std::string& toSet, std::string& out,
+             const std::string& replacement = "?", size_t inputUnit = 1);
 
 }  // namespace CodePage

@@ -107,7 +107,19 @@ bool TryReadFile(const std::string& path, std::string& bytes, std::uint64_t maxB
     if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     bytes.clear();
     const std::uint64_t want = std::min<std::uint64_t>(static_cast<std::uint64_t>(st.st_size), maxBytes);
-    bytes.reserve(want);
+    // The size the file has now is read straight into the string; a file that grows meanwhile
+    // goes on through the buffer below.
+    bytes.resize(static_cast<size_t>(want));
+    size_t got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(fd.Get(), bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) break;
+        got += static_cast<size_t>(n);
+    }
+    bytes.resize(got);
+    if (got < want) return true;
     char buffer[65536];
     while (bytes.size() < maxBytes) {
         const size_t chunk = static_cast<size_t>(std::min<std::uint64_t>(sizeof buffer, maxBytes - bytes.size()));

@@ -3,6 +3,7 @@
 #include "dropimport/MailCodecs.h"
 #include "platform/Exceptions.h"
 #include "platform/Registry.h"
+#include "platform/Strings.h"
 #include "TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -62,14 +63,14 @@ TEST(MailSamples, AlternativeMessageGivesBothBodiesAndItsHeaders) {
     EXPECT_EQ(MailCodecs::LinesToText(msg.HTMLTextLines), "<html><body><p>Gr\xC3\xBC\xC3\x9F" "e aus <b>Berlin</b>.</p></body></html>\r\n");
     EXPECT_EQ(msg.Attachments.Count(), 0);
 
-    EXPECT_EQ(msg.Subject(), "Gr\xC3\xBC\xC3\x9F" "e aus Berlin");
+    EXPECT_EQ(msg.Subject(), "Gr\xC3\xBC\xC3\x9F" "eaus Berlin");  // no blank between adjacent encoded words
     EXPECT_EQ(msg.SenderName(), "Anna Berg");
     EXPECT_EQ(msg.SenderAddress(), "anna@example.org");
     ASSERT_EQ(msg.ToRecipients.Count(), 2);
     EXPECT_EQ(msg.ToRecipients.Name(0), "Smith, John");
     EXPECT_EQ(msg.ToRecipients.Address(1), "bob@example.net");
     ASSERT_EQ(msg.CcRecipients.Count(), 1);
-    EXPECT_EQ(msg.CcRecipients.Name(0), "Ren\xE9");
+    EXPECT_EQ(msg.CcRecipients.Name(0), "Ren\xC3\xA9");
     EXPECT_EQ(msg.BccRecipients.Count(), 0);
     EXPECT_EQ(msg.ToRecipients.Name(5), "");
     EXPECT_NEAR(msg.MessageDate(), DateTimeUtils::EncodeDateTime({2001, 3, 6, 8, 20, 30, 0}), 1e-7);
@@ -306,10 +307,12 @@ TEST(MailParse, AbsurdPartCountsFailCleanly) {
     EXPECT_THROW(msg.LoadFromSource(headers), Exception);
 }
 
-TEST(MailParse, TransferEncodingNamesAreExactLowerCase) {
+TEST(MailParse, TransferEncodingsIgnoreCaseAndIdentityBodiesStayRaw) {
     for (const auto& [encoding, expected] : std::vector<std::pair<std::string, std::string>>{
-             {"base64", "<p>x</p>"}, {"Base64", "PHA+eDwvcD4="}, {"quoted-printable", "a=b"}, {"7bit", "a=b"}, {"8bit", "a=3Db"}}) {
-        const std::string body = encoding.ends_with("64") ? "PHA+eDwvcD4=" : "a=3Db";
+             {"base64", "<p>x</p>"}, {"Base64", "<p>x</p>"}, {"BASE64", "<p>x</p>"}, {"base64; x=y", "<p>x</p>"},
+             {"quoted-printable", "a=b"}, {"Quoted-Printable", "a=b"}, {"7bit", "a=3Db"}, {"8bit", "a=3Db"},
+             {"binary", "a=3Db"}, {"", "a=3Db"}}) {
+        const std::string body = Strings::AsciiLower(encoding).starts_with("base64") ? "PHA+eDwvcD4=" : "a=3Db";
         TLoaded m(Crlf({"Content-Type: text/html", "Content-Transfer-Encoding: " + encoding, "", body}));
         EXPECT_EQ(m.Msg.HTMLTextLines, TLines{expected}) << encoding;
     }
@@ -419,4 +422,140 @@ TEST(MailRecipientLists, FollowTheHeaderLines) {
     msg.HeaderLines.SetValue("To", "x@y.org, z@y.org");
     EXPECT_EQ(msg.ToRecipients.Count(), 2);
     EXPECT_EQ(msg.ToRecipients.HeaderName(), "To");
+}
+
+TEST(MailParse, NestedBoundariesThatExtendTheirParentStayInside) {
+    struct Case {
+        std::string Outer, Inner;
+    };
+    for (const Case& c : {Case{"----=_NextPart_X", "----=_NextPart_X_alt"}, Case{"boundary.1", "boundary.1-1"},
+                          Case{"=_abc", "=_abc=_def"}}) {
+        TLoaded m(Crlf({"Content-Type: multipart/mixed; boundary=\"" + c.Outer + "\"", "", "--" + c.Outer,
+                        "Content-Type: multipart/alternative; boundary=\"" + c.Inner + "\"", "", "--" + c.Inner,
+                        "Content-Type: text/plain", "", "plain", "--" + c.Inner, "Content-Type: text/html", "", "<p>html</p>",
+                        "--" + c.Inner + "--", "", "--" + c.Outer, "Content-Type: image/png", "", "png", "--" + c.Outer + "--  "}));
+        TMailMessage2000& msg = m.Msg;
+        ASSERT_EQ(msg.SubParts.Count(), 2) << c.Inner;
+        EXPECT_EQ(msg.SubParts[0]->SubParts.Count(), 2) << c.Inner;
+        EXPECT_EQ(msg.PlainTextLines, TLines{"plain"}) << c.Inner;
+        EXPECT_EQ(msg.HTMLTextLines, TLines{"<p>html</p>"}) << c.Inner;
+        ASSERT_EQ(msg.Attachments.Count(), 1) << c.Inner;
+        EXPECT_EQ(msg.Attachments[0]->RawBody, "png") << c.Inner;
+    }
+    // Text after a blank on a boundary line is ignored; text straight after the boundary makes
+    // no boundary line.
+    TMailMessage2000 msg;
+    msg.LoadFromSource(Crlf({"Content-Type: multipart/mixed; boundary=b", "", "--b ignored", "", "one", "--bx", "--b--\tend"}));
+    ASSERT_EQ(msg.SubParts.Count(), 1);
+    EXPECT_EQ(msg.SubParts[0]->RawBody, "one\r\n--bx");
+}
+
+TEST(MailParse, UnixLineEndsWhenTheSourceHasNoCrLf) {
+    TLoaded m("Subject: lf\nContent-Type: multipart/alternative; boundary=b\n\npre\n--b\nContent-Type: text/plain\n\n"
+              "a\nb\n--b\nContent-Type: text/html\n\n<p>x</p>\n--b--\n");
+    EXPECT_EQ(m.Msg.Subject(), "lf");
+    EXPECT_EQ(m.Msg.RawBody, "pre\n");
+    ASSERT_EQ(m.Msg.SubParts.Count(), 2);
+    EXPECT_EQ(m.Msg.SubParts[0]->RawBody, "a\nb");
+    EXPECT_EQ(m.Msg.PlainTextLines, (TLines{"a", "b"}));
+    EXPECT_EQ(m.Msg.HTMLTextLines, TLines{"<p>x</p>"});
+}
+
+TEST(MailTextSearch, BodiesAreConvertedFromTheirCharset) {
+    struct Case {
+        std::string ContentType, Encoding, Body;
+        TLines Lines;
+    };
+    const Case cases[] = {
+        {"text/plain; charset=iso-8859-1", "quoted-printable", "caf=E9 =80", {"caf\xC3\xA9 \xE2\x82\xAC"}},
+        {"text/plain; charset=\"KOI8-R\"", "8bit", "\xDA\xCF\xCC\xCF\xD4\xCF", {"\xD0\xB7\xD0\xBE\xD0\xBB\xD0\xBE\xD1\x82\xD0\xBE"}},
+        {"text/plain; charset*=utf-8''x", "8bit", "\xC3\xA9", {"\xC3\xA9"}},
+        {"text/plain", "8bit", "caf\xC3\xA9", {"caf\xC3\xA9"}},                // undeclared, valid UTF-8
+        {"text/plain", "8bit", "caf\xE9", {"caf\xC3\xA9"}},                    // undeclared, not UTF-8
+        {"text/plain; charset=us-ascii", "8bit", "caf\xE9", {"caf\xC3\xA9"}},  // ASCII that is not
+        {"text/plain; charset=x-no-such-set", "8bit", "caf\xE9", {"caf\xE9"}},  // bytes kept
+        {"text/plain; charset=utf-8", "8bit", "a\xFF" "b", {"a\xEF\xBF\xBD" "b"}},
+        // UTF-16 has NUL bytes; the text ends at a NUL only after conversion.
+        {"text/plain; charset=utf-16", "base64", "//5oAGkACgB5AA==", {"hi", "y"}},
+        {"text/plain; charset=utf-16", "base64", "AGgAaQ==", {"\xE6\xA0\x80\xE6\xA4\x80"}},  // no BOM: little-endian
+        {"text/html; charset=shift_jis", "base64", "g2WDWINn", {"\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88"}},
+    };
+    for (const Case& c : cases) {
+        TLoaded m(Crlf({"Content-Type: " + c.ContentType, "Content-Transfer-Encoding: " + c.Encoding, "", c.Body}));
+        const TLines& lines = c.ContentType.starts_with("text/html") ? m.Msg.HTMLTextLines : m.Msg.PlainTextLines;
+        EXPECT_EQ(lines, c.Lines) << c.ContentType << " " << c.Body;
+    }
+}
+
+TEST(MailTextSearch, PartsWithoutAUsableTypeArePlainText) {
+    TLoaded m(Crlf({"Content-Type: multipart/mixed; boundary=b", "", "--b", "", "no headers", "--b",
+                    "Content-Type: text/html", "", "<b>x</b>", "--b--"}));
+    EXPECT_EQ(m.Msg.SubParts[0]->ContentType(), "text/plain");
+    EXPECT_EQ(m.Msg.PlainTextLines, TLines{"no headers"});
+    EXPECT_EQ(m.Msg.HTMLTextLines, TLines{"<b>x</b>"});
+
+    TLoaded bad(Crlf({"Content-Type: text", "", "a body"}));
+    EXPECT_EQ(bad.Msg.PlainTextLines, TLines{"a body"});
+}
+
+TEST(MailTextSearch, SignedReportAndUnknownMultipartsHaveBodies) {
+    struct Case {
+        std::string Type;
+        std::string Second;
+    };
+    for (const Case& c : {Case{"multipart/signed; protocol=\"application/pgp-signature\"", "application/pgp-signature"},
+                          Case{"multipart/report; report-type=delivery-status", "message/delivery-status"},
+                          Case{"multipart/x-private", "application/octet-stream"}}) {
+        TLoaded m(Crlf({"Content-Type: " + c.Type + "; boundary=s", "", "--s", "Content-Type: text/plain", "",
+                        "the text", "--s", "Content-Type: " + c.Second, "", "other", "--s--"}));
+        EXPECT_EQ(m.Msg.PlainTextLines, TLines{"the text"}) << c.Type;
+        ASSERT_EQ(m.Msg.Attachments.Count(), 1) << c.Type;
+        EXPECT_EQ(m.Msg.Attachments[0]->ContentType(), c.Second) << c.Type;
+    }
+    // The signed content is itself an alternative.
+    TLoaded signedAlt(Crlf({"Content-Type: multipart/signed; boundary=s", "", "--s", "Content-Type: multipart/alternative; boundary=a",
+                            "", "--a", "Content-Type: text/plain", "", "p", "--a", "Content-Type: text/html", "", "<p>h</p>",
+                            "--a--", "--s", "Content-Type: application/pkcs7-signature", "", "sig", "--s--"}));
+    EXPECT_EQ(signedAlt.Msg.HTMLTextLines, TLines{"<p>h</p>"});
+    EXPECT_EQ(signedAlt.Msg.Attachments.Count(), 1);
+}
+
+TEST(MailTextSearch, ACarriedMessageGivesTheTextOnlyWhenTheOuterHasNone) {
+    const std::string inner = "Subject: inner\r\nContent-Type: text/html; charset=iso-8859-1\r\n\r\n<p>caf\xE9</p>";
+    TLoaded forwarded(Crlf({"Subject: Fwd", "Content-Type: multipart/mixed; boundary=m", "", "--m",
+                            "Content-Type: message/rfc822", "", inner, "--m--"}));
+    EXPECT_EQ(forwarded.Msg.Subject(), "Fwd");
+    EXPECT_EQ(forwarded.Msg.HTMLTextLines, TLines{"<p>caf\xC3\xA9</p>"});
+    ASSERT_EQ(forwarded.Msg.Attachments.Count(), 1);  // the carried message stays one attachment
+    EXPECT_EQ(forwarded.Msg.Attachments[0]->ContentType(), "message/rfc822");
+    EXPECT_EQ(forwarded.Msg.HTMLTextPart->ParentPart, forwarded.Msg.Attachments[0]);
+
+    TLoaded own(Crlf({"Content-Type: multipart/mixed; boundary=m", "", "--m", "Content-Type: text/plain", "", "see below",
+                      "--m", "Content-Type: message/rfc822", "", inner, "--m--"}));
+    EXPECT_EQ(own.Msg.PlainTextLines, TLines{"see below"});
+    EXPECT_TRUE(own.Msg.HTMLTextLines.empty());
+
+    // A whole message that is a base64-encoded message, two levels deep.
+    const std::string level2 = MailCodecs::EncodeBase64("Content-Type: text/plain\r\n\r\ndeep");
+    const std::string level1 = MailCodecs::EncodeBase64("Content-Type: message/rfc822\r\nContent-Transfer-Encoding: base64\r\n\r\n" + level2);
+    TLoaded nested(Crlf({"Content-Type: message/rfc822", "Content-Transfer-Encoding: BASE64", "", level1}));
+    EXPECT_EQ(nested.Msg.PlainTextLines, TLines{"deep"});
+    EXPECT_FALSE(nested.Msg.TextSearchPending);
+}
+
+TEST(MailParse, BodiesPointIntoTheSourceAndAreNeverCopied) {
+    const std::string source = Sample("mixed_alternative.eml");
+    const auto inside = [&](std::string_view body) { return body.data() >= source.data() && body.data() < source.data() + source.size(); };
+    TMailMessage2000 inPlace;
+    inPlace.LoadFromSourceInPlace(source);
+    inPlace.LocateTextParts();
+    TMailMessage2000 copied;
+    copied.LoadFromSource(source);
+    copied.LocateTextParts();
+    ASSERT_EQ(inPlace.Attachments.Count(), 1);
+    EXPECT_TRUE(inside(inPlace.Attachments[0]->RawBody));
+    EXPECT_FALSE(inside(copied.Attachments[0]->RawBody));
+    EXPECT_EQ(inPlace.Attachments[0]->RawBody, copied.Attachments[0]->RawBody);
+    EXPECT_EQ(inPlace.HTMLTextLines, copied.HTMLTextLines);
+    EXPECT_FALSE(inPlace.Attachments[0]->BodyDecoded);  // nobody asked for the attachment's bytes
 }
