@@ -26,10 +26,11 @@ namespace {
 // can stop as soon as it has what it needs.
 class TLineReader {
 public:
-    explicit TLineReader(const std::string& fileName)
+    // A caller that knows the file to be a regular one (from its folder entry) saves the check.
+    TLineReader(const std::string& fileName, bool knownRegular)
         : FFd(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {
         struct stat st {};
-        if (FFd < 0 || ::fstat(FFd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (FFd < 0 || (!knownRegular && (::fstat(FFd, &st) != 0 || !S_ISREG(st.st_mode)))) {
             const std::string reason = std::strerror(FFd < 0 ? errno : EINVAL);
             if (FFd >= 0) ::close(FFd);
             throw EInOutError("Cannot read file \"" + fileName + "\": " + reason);
@@ -64,15 +65,18 @@ private:
         FBuffer.erase(0, FPos);
         FScan -= FPos;
         FPos = 0;
-        char chunk[8192];
+        // A note's block fits in its first page; longer heads are read a page at a time.
+        const size_t kept = FBuffer.size();
+        FBuffer.resize(kept + ChunkBytes);
         ssize_t n;
-        do n = ::read(FFd, chunk, sizeof chunk);
+        do n = ::read(FFd, FBuffer.data() + kept, ChunkBytes);
         while (n < 0 && errno == EINTR);
+        FBuffer.resize(kept + static_cast<size_t>(std::max<ssize_t>(n, 0)));
         if (n < 0) throw EInOutError(std::string("Cannot read file: ") + std::strerror(errno));
         if (n == 0) FEof = true;
-        else FBuffer.append(chunk, static_cast<size_t>(n));
     }
 
+    static constexpr size_t ChunkBytes = 4096;
     int FFd;
     std::string FBuffer;
     size_t FPos = 0;   // start of the next line
@@ -93,8 +97,8 @@ bool HasText(const TStringList& lines) {
 // The block text of a note file, read from its head only: the lines strictly between the
 // first line holding the begin marker and the first later line holding the end marker, each
 // followed by CR LF. False when there is no such block or it holds only blanks.
-bool ReadInfoBlock(const std::string& fileName, std::string& block) {
-    TLineReader reader(fileName);
+bool ReadInfoBlock(const std::string& fileName, bool knownRegular, std::string& block) {
+    TLineReader reader(fileName, knownRegular);
     std::string line;
     bool inBlock = false;
     TStringList lines;
@@ -161,6 +165,22 @@ void LoadFolderInfo(const std::string& path, TNoteInfo& info) {
     info.Created = FileSystem::GetSearchRec(folder, rec) ? rec.Time : DateTimeUtils::Now();
 }
 
+// The metadata of a file known to exist and not to be a folder.
+bool LoadNoteInfo(const std::string& fileName, bool knownRegular, TNoteInfo& info) {
+    info.IsFolder = false;
+    info.Name = FileSystem::ChangeFileExt(FileSystem::ExtractFileName(fileName), "");
+    std::string block;
+    if (!ReadInfoBlock(fileName, knownRegular, block)) {
+        // A file without a block is repaired with a default one; a note that cannot be
+        // rewritten (a read-only store) still shows with the default values.
+        block = WideStringToURF8(GenerateNodeXML(info.Name, "Unknown site", "", DateTimeUtils::Now(), ""));
+        if (block.empty()) return false;
+        addXMLInfoToHTML(fileName, block);
+    }
+    ReadBlockXML(UTF8ToWideString(block), info);
+    return true;
+}
+
 struct TStringWriter : pugi::xml_writer {
     std::string Text;
     void write(const void* data, size_t size) override { Text.append(static_cast<const char*>(data), size); }
@@ -182,19 +202,12 @@ bool LoadNodeFromFile(const std::string& fileName, TNoteInfo& info) {
             LoadFolderInfo(fileName, info);
             return true;
         }
-        if (!FileSystem::FileExists(fileName)) return false;
-        info.Name = FileSystem::ChangeFileExt(FileSystem::ExtractFileName(fileName), "");
-        std::string block;
-        if (!ReadInfoBlock(fileName, block)) {
-            // A file without a block is repaired with a default one; a note that cannot be
-            // rewritten (a read-only store) still shows with the default values.
-            block = WideStringToURF8(GenerateNodeXML(info.Name, "Unknown site", "", DateTimeUtils::Now(), ""));
-            if (block.empty()) return false;
-            addXMLInfoToHTML(fileName, block);
-        }
-        ReadBlockXML(UTF8ToWideString(block), info);
-        return true;
+        return FileSystem::FileExists(fileName) && LoadNoteInfo(fileName, false, info);
     });
+}
+
+bool LoadNoteFromFile(const std::string& fileName, bool knownRegular, TNoteInfo& info) {
+    return Trap("ReportUtils.LoadNodeFromFile", false, [&] { return LoadNoteInfo(fileName, knownRegular, info); });
 }
 
 std::u16string GenerateNodeXML(const std::string& title, const std::string& originalTitle,
