@@ -12,6 +12,7 @@
 #include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace FileSystem {
 
@@ -221,6 +222,59 @@ std::string IncludeTrailingPathDelimiter(const std::string& path) {
 
 std::string ExcludeTrailingPathDelimiter(const std::string& path) {
     return path.size() > 1 && path.back() == '/' ? path.substr(0, path.size() - 1) : path;
+}
+
+TAtomicFile::TAtomicFile(const std::string& path)
+    : FPath(path), FTemp(ExtractFilePath(path) + "." + ExtractFileName(path) + ".XXXXXX"), FFd(::mkstemp(FTemp.data())) {
+    if (FFd < 0) throw EInOutError("Cannot create file \"" + path + "\": " + std::strerror(errno));
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(FFd, 0666 & ~mask);
+}
+
+TAtomicFile::~TAtomicFile() {
+    if (FFd >= 0) ::close(FFd);
+    if (!FTemp.empty()) ::unlink(FTemp.c_str());
+}
+
+void TAtomicFile::Write(std::string_view bytes) {
+    constexpr size_t BufferBytes = 256 * 1024;
+    FBuffer.append(bytes);
+    if (FBuffer.size() >= BufferBytes) Flush();
+}
+
+void TAtomicFile::WriteFrom(int fd) {
+    char chunk[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) throw EInOutError("Cannot write file \"" + FPath + "\": " + std::strerror(errno));
+        if (n == 0) return;
+        Write(std::string_view(chunk, static_cast<size_t>(n)));
+    }
+}
+
+void TAtomicFile::Flush() {
+    size_t done = 0;
+    while (done < FBuffer.size()) {
+        const ssize_t n = ::write(FFd, FBuffer.data() + done, FBuffer.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) throw EInOutError("Cannot write file \"" + FPath + "\": " + std::strerror(errno));
+        done += static_cast<size_t>(n);
+    }
+    FBuffer.clear();
+}
+
+void TAtomicFile::Commit(const std::string& target) {
+    if (!FSynced) {
+        Flush();
+        if (::fsync(FFd) != 0 || ::close(std::exchange(FFd, -1)) != 0)
+            throw EInOutError("Cannot write file \"" + FPath + "\"");
+        FSynced = true;
+    }
+    if (::rename(FTemp.c_str(), target.c_str()) != 0)
+        throw EInOutError("Cannot replace file \"" + target + "\": " + std::strerror(errno));
+    FTemp.clear();
 }
 
 }  // namespace FileSystem

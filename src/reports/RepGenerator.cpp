@@ -151,15 +151,24 @@ bool TRepGenerator::AddNote(const std::string& fileName, const std::string& titl
                                {"#NOTE_COMMENTS#", comments}});
 
         PointAtCompanionFolder(section, fileName);
-        NotesOut.push_back(std::move(section));
+        if (OnNoteSection) OnNoteSection(std::move(section));
+        else NotesOut.push_back(std::move(section));
         AddToRefList(shortURL, url);
         return true;
     });
 }
 
 bool TRepGenerator::FinalizeToStrings(TStringList& lines) const {
+    return FinalizeToWriter([&](const std::string& line) { lines.push_back(line); },
+                            [&] { lines.insert(lines.end(), NotesOut.begin(), NotesOut.end()); });
+}
+
+bool TRepGenerator::FinalizeToWriter(const std::function<void(const std::string&)>& emit,
+                                     const std::function<void()>& writeNotes) const {
     return Trap("TRepGenerator.FinalizeToStrings", false, [&] {
-        const auto append = [&](const TStringList& part) { lines.insert(lines.end(), part.begin(), part.end()); };
+        const auto append = [&](const TStringList& part) {
+            for (const std::string& line : part) emit(line);
+        };
         // A list is written only where its position says and only when it has entries.
         const auto appendList = [&](int position, int here, const TStringList& head, const TStringList& items,
                                     const TStringList& tail) {
@@ -171,7 +180,7 @@ bool TRepGenerator::FinalizeToStrings(TStringList& lines) const {
         append(HeaderOut);
         appendList(TocPosition, PositionBeforeNotes, TocHead, TocItems, TocTail);
         appendList(RefListPosition, PositionBeforeNotes, RefListHead, RefItems, RefListTail);
-        append(NotesOut);
+        writeNotes();
         appendList(TocPosition, PositionAfterNotes, TocHead, TocItems, TocTail);
         appendList(RefListPosition, PositionAfterNotes, RefListHead, RefItems, RefListTail);
         append(FooterOut);
