@@ -42,7 +42,7 @@ public:
 
     bool Next(std::string& line) {
         for (;;) {
-            const size_t end = FBuffer.find_first_of("\r\n", FScan);
+            const size_t end = LineEnd(FScan);
             // A CR at the end of what was read may be the first half of a CR LF.
             if (end != std::string::npos && !(FBuffer[end] == '\r' && end + 1 == FBuffer.size() && !FEof)) {
                 line.assign(FBuffer, FPos, end - FPos);
@@ -61,6 +61,13 @@ public:
     }
 
 private:
+    // The first CR or LF from pos on, or npos.
+    size_t LineEnd(size_t pos) const {
+        const auto at = std::find_if(FBuffer.begin() + static_cast<std::ptrdiff_t>(pos), FBuffer.end(),
+                                     [](char c) { return c == '\r' || c == '\n'; });
+        return at == FBuffer.end() ? std::string::npos : static_cast<size_t>(at - FBuffer.begin());
+    }
+
     void Fill() {
         FBuffer.erase(0, FPos);
         FScan -= FPos;
@@ -292,14 +299,16 @@ std::u16string UTF8ToWideString(std::string_view text) {
         static constexpr std::uint32_t Offsets[6] = {0x00000000, 0x00003080, 0x000E2080,
                                                      0x03C82080, 0xFA082080, 0x82082080};
         const auto trailing = [](unsigned char b) { return b < 0xC0 ? 0 : b < 0xE0 ? 1 : b < 0xF0 ? 2 : b < 0xF8 ? 3 : b < 0xFC ? 4 : 5; };
-        std::u16string out;
-        out.reserve(text.size());
+        // Every byte gives at most one code unit (a surrogate pair comes from three bytes or more):
+        // the text's length bounds the result, which is written in place and cut to size.
+        std::u16string out(text.size(), u'\0');
+        char16_t* next = out.data();
         size_t i = 0;
         while (i < text.size()) {
             const int extra = trailing(static_cast<unsigned char>(text[i]));
             if (i + extra >= text.size()) {
                 // A sequence cut short by the end of the text: one replacement character.
-                out += u'\uFFFD';
+                *next++ = u'\uFFFD';
                 break;
             }
             std::uint32_t ch = 0;  // wraps for the longest forms, as the 32-bit original did
@@ -308,15 +317,16 @@ std::u16string UTF8ToWideString(std::string_view text) {
             }
             ch -= Offsets[extra];
             if (ch <= 0xFFFF) {
-                out += static_cast<char16_t>(ch);
+                *next++ = static_cast<char16_t>(ch);
             } else if (ch <= 0x7FFFFFFF) {
                 ch -= 0x10000;
-                out += static_cast<char16_t>(0xD800 + (ch >> 10));
-                out += static_cast<char16_t>(0xDC00 + (ch & 0x3FF));
+                *next++ = static_cast<char16_t>(0xD800 + (ch >> 10));
+                *next++ = static_cast<char16_t>(0xDC00 + (ch & 0x3FF));
             } else {
-                out += u'\uFFFD';
+                *next++ = u'\uFFFD';
             }
         }
+        out.resize(static_cast<size_t>(next - out.data()));
         return out;
     });
 }
