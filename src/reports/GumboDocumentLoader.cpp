@@ -9,6 +9,8 @@
 #include <cctype>
 #include <chrono>
 #include <condition_variable>
+#include <cstddef>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <exception>
@@ -38,6 +40,74 @@ const GumboOptions& ParserOptions() {
     }();
     return options;
 }
+
+// Memory for one parse at a time on one thread. The parser allocates a great many small
+// pieces and frees them all together with the tree, so they are carved from large blocks and
+// dropped at once. A worker keeps its blocks for the next note, which saves the allocator's
+// work and the page faults of handing memory back and taking it again.
+class TParseArena {
+public:
+    TParseArena() = default;
+    TParseArena(const TParseArena&) = delete;
+    TParseArena& operator=(const TParseArena&) = delete;
+    ~TParseArena() {
+        for (const TBlock& block : FBlocks) std::free(block.Bytes);
+    }
+
+    // Parser options that allocate from this arena.
+    GumboOptions Options() {
+        GumboOptions options = ParserOptions();
+        options.allocator = [](void* arena, size_t size) { return static_cast<TParseArena*>(arena)->Take(size); };
+        options.deallocator = [](void*, void*) {};  // everything goes with Reset
+        options.userdata = this;
+        return options;
+    }
+
+    // Frees everything taken; a few blocks are kept for the next parse.
+    void Reset() {
+        size_t kept = 0;
+        std::erase_if(FBlocks, [&](const TBlock& block) {
+            if (block.Size == BlockBytes && kept + block.Size <= KeptBytes) {
+                kept += block.Size;
+                return false;
+            }
+            std::free(block.Bytes);
+            return true;
+        });
+        FCurrent = 0;
+        FUsed = 0;
+    }
+
+private:
+    static constexpr size_t BlockBytes = 1 << 20;
+    static constexpr size_t KeptBytes = 16 << 20;
+    struct TBlock {
+        char* Bytes;
+        size_t Size;
+    };
+
+    void* Take(size_t size) {
+        size = (size + alignof(std::max_align_t) - 1) & ~(alignof(std::max_align_t) - 1);
+        while (FCurrent < FBlocks.size() && FUsed + size > FBlocks[FCurrent].Size) {
+            ++FCurrent;
+            FUsed = 0;
+        }
+        if (FCurrent == FBlocks.size()) {
+            // A piece larger than a block gets a block of its own size.
+            const size_t blockSize = std::max(size, BlockBytes);
+            char* bytes = static_cast<char*>(std::malloc(blockSize));
+            if (!bytes) return nullptr;  // as the parser's own allocator would
+            FBlocks.push_back({bytes, blockSize});
+        }
+        void* piece = FBlocks[FCurrent].Bytes + FUsed;
+        FUsed += size;
+        return piece;
+    }
+
+    std::vector<TBlock> FBlocks;
+    size_t FCurrent = 0;  // the block pieces are taken from
+    size_t FUsed = 0;     // bytes taken from it
+};
 
 bool IsHtmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; }
 
@@ -296,9 +366,9 @@ std::string FindTitle(const GumboNode* document) {
 
 class TGumboDocument final : public THTMLDocument {
 public:
-    TGumboDocument(std::string utf8, std::string location)
-        : FSource(std::move(utf8)), FLocation(std::move(location)),
-          FOutput(gumbo_parse_with_options(&ParserOptions(), FSource.data(), FSource.size())) {
+    TGumboDocument(std::string utf8, std::string location, const GumboOptions& options = ParserOptions())
+        : FSource(std::move(utf8)), FLocation(std::move(location)), FOptions(options),
+          FOutput(gumbo_parse_with_options(&FOptions, FSource.data(), FSource.size())) {
         if (!FOutput || !FOutput->root) return;
         FTitle = FromUtf8(FindTitle(FOutput->document));
         // The body is the html element's body child (or its frameset, for a frames page).
@@ -315,7 +385,7 @@ public:
         }
     }
     ~TGumboDocument() override {
-        if (FOutput) gumbo_destroy_output(&ParserOptions(), FOutput);
+        if (FOutput) gumbo_destroy_output(&FOptions, FOutput);
     }
     TGumboDocument(const TGumboDocument&) = delete;
     TGumboDocument& operator=(const TGumboDocument&) = delete;
@@ -333,6 +403,7 @@ public:
 private:
     std::string FSource;  // the tree points into it
     std::string FLocation;
+    GumboOptions FOptions;
     GumboOutput* FOutput;
     std::string FTitle;
     std::vector<const GumboNode*> FChildren;
@@ -381,7 +452,7 @@ struct TLoadJob {
         try {
             std::string bytes;
             if (FileSystem::TryReadFile(FileName, bytes, MaxDocumentBytes + 1) && bytes.size() <= MaxDocumentBytes)
-                document = std::make_unique<TSerialisedDocument>(*ParseHTMLDocument(std::move(bytes), FileURL(FileName)));
+                document = ParseAndSerialise(std::move(bytes));
         } catch (...) {
             error = std::current_exception();
         }
@@ -390,6 +461,23 @@ struct TLoadJob {
         Error = error;
         Done = true;
         Ready.notify_all();
+    }
+
+    // Notes of ordinary size are parsed in the worker's arena; a very large one (whose tree
+    // could need a great deal more) with the allocator, so its memory goes back at once.
+    std::unique_ptr<THTMLDocument> ParseAndSerialise(std::string bytes) {
+        constexpr size_t ArenaSourceBytes = 4 << 20;
+        if (bytes.size() > ArenaSourceBytes)
+            return std::make_unique<TSerialisedDocument>(*ParseHTMLDocument(std::move(bytes), FileURL(FileName)));
+        thread_local TParseArena arena;
+        arena.Reset();
+        std::unique_ptr<THTMLDocument> document;
+        {
+            const TGumboDocument parsed(ToUtf8(std::move(bytes)), FileURL(FileName), arena.Options());
+            document = std::make_unique<TSerialisedDocument>(parsed);
+        }
+        arena.Reset();
+        return document;
     }
 
     // Waits for the document, asking aborted now and then; null when it said stop.

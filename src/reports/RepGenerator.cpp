@@ -21,7 +21,10 @@ void ReplaceEvery(std::string& text, std::string_view what, std::string_view wit
     if (what.empty()) return;
     size_t at = text.find(what);
     if (at == std::string::npos) return;
-    std::string out;
+    // The result is built in a buffer kept by the thread and swapped with the text, so the
+    // large buffers of a run go round between the two instead of being allocated per note.
+    thread_local std::string out;
+    out.clear();
     out.reserve(text.size() + with.size());
     size_t from = 0;
     for (; at != std::string::npos; at = text.find(what, at + what.size())) {
@@ -120,7 +123,9 @@ bool TRepGenerator::AddNote(const std::string& fileName, const std::string& titl
         Aborted = false;
         if (!FileSystem::FileExists(fileName)) return false;
         const std::unique_ptr<THTMLDocument> document = LoadDocument(fileName);
-        std::string html = document && !Aborted ? WalkCollection(*document) : std::string();
+        std::string& html = FNoteText;
+        html.clear();
+        if (document && !Aborted) WalkCollection(*document, html);
 
         std::string noteTitle = title, url = originalURL, date = dateText, time = timeText;
         if (noteTitle.empty()) {
@@ -136,7 +141,8 @@ bool TRepGenerator::AddNote(const std::string& fileName, const std::string& titl
         // The anchor follows the note's text; the table of contents links to it.
         const std::string anchor = std::to_string(NextAnchor);
         html += "<A NAME=" + anchor + "></A>";
-        std::string section = Strings::JoinLines(NoteTemplate);
+        std::string& section = FSection;
+        section.assign(Strings::JoinLines(NoteTemplate));
         ReplaceEvery(section, "#NOTE_TEXT#", html);
         AddToTOC(noteTitle, "#" + anchor);
         ++NextAnchor;
@@ -151,8 +157,8 @@ bool TRepGenerator::AddNote(const std::string& fileName, const std::string& titl
                                {"#NOTE_COMMENTS#", comments}});
 
         PointAtCompanionFolder(section, fileName);
-        if (OnNoteSection) OnNoteSection(std::move(section));
-        else NotesOut.push_back(std::move(section));
+        if (OnNoteSection) OnNoteSection(section);
+        else NotesOut.push_back(section);
         AddToRefList(shortURL, url);
         return true;
     });
@@ -215,8 +221,7 @@ void TRepGenerator::AddToRefList(const std::string& title, const std::string& ur
     });
 }
 
-std::string TRepGenerator::WalkCollection(const THTMLDocument& document) {
-    std::string text;
+void TRepGenerator::WalkCollection(const THTMLDocument& document, std::string& text) {
     // A failure keeps the elements gathered before it.
     TrapVoid("TRepGenerator.WalkCollection", [&] {
         const size_t count = document.ChildCount();
@@ -226,7 +231,6 @@ std::string TRepGenerator::WalkCollection(const THTMLDocument& document) {
             text += piece;
         }
     });
-    return text;
 }
 
 std::unique_ptr<THTMLDocument> TRepGenerator::LoadDocument(const std::string& fileName) {

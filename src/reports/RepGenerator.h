@@ -53,7 +53,7 @@ public:
     std::function<bool()> OnQueryAbort;
     // Takes each filled note section as soon as it is made; without it the sections are kept
     // in NotesOut.
-    std::function<void(std::string section)> OnNoteSection;
+    std::function<void(const std::string& section)> OnNoteSection;
 
     int NextAnchor = 1000;
     bool Aborted = false;
@@ -75,12 +75,14 @@ public:
 private:
     void AddToTOC(const std::string& title, const std::string& link);
     void AddToRefList(const std::string& title, const std::string& url);
-    // The body's child elements, their outer HTML joined as the report shows them.
-    std::string WalkCollection(const THTMLDocument& document);
+    // Appends the body's child elements to text, their outer HTML joined as the report shows them.
+    void WalkCollection(const THTMLDocument& document, std::string& text);
     std::unique_ptr<THTMLDocument> LoadDocument(const std::string& fileName);
     // Sets Aborted when OnQueryAbort says so; returns Aborted.
     bool PollAborted();
 
     std::unique_ptr<TDocumentLoader> FLoader;
     std::unordered_set<std::string> FTocSeen, FRefSeen;
+    // The note being added: its body and its section, kept so their buffers serve every note.
+    std::string FNoteText, FSection;
 };

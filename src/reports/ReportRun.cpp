@@ -85,7 +85,7 @@ public:
 
         // Each note's section goes to disk as soon as it is filled.
         TNotesSpool spool;
-        generator.OnNoteSection = [&spool](std::string section) { spool.Add(section); };
+        generator.OnNoteSection = [&spool](const std::string& section) { spool.Add(section); };
 
         const std::string folder = Options->FolderToStore + folderPath + "/";
         if (!Prepare(generator, folder) || !AddNotes(generator, folder)) return {};
