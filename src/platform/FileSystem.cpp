@@ -227,9 +227,15 @@ std::string ExcludeTrailingPathDelimiter(const std::string& path) {
 TAtomicFile::TAtomicFile(const std::string& path)
     : FPath(path), FTemp(ExtractFilePath(path) + "." + ExtractFileName(path) + ".XXXXXX"), FFd(::mkstemp(FTemp.data())) {
     if (FFd < 0) throw EInOutError("Cannot create file \"" + path + "\": " + std::strerror(errno));
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(FFd, 0666 & ~mask);
+    // A replaced file keeps its permissions; a new one gets the usual 0666 & ~umask.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        ::fchmod(FFd, st.st_mode & 07777);
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(FFd, 0666 & ~mask);
+    }
 }
 
 TAtomicFile::~TAtomicFile() {
