@@ -3,7 +3,6 @@
 #include "platform/CodePage.h"
 #include "platform/Exceptions.h"
 #include "platform/FileSystem.h"
-#include "platform/Strings.h"
 #include "reports/RepGenerator.h"
 #include "settings/Options.h"
 #include "settings/Trap.h"
@@ -37,6 +36,7 @@ class TNotesSpool {
 public:
     TNotesSpool() {
         const std::string folder = ReportUtils::GetWindowsTempFolder();
+        if (folder.empty()) throw EInOutError("No temporary folder");
         int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
         if (fd < 0) {  // a file system without unnamed files
             std::string name = folder + "/.tmprep-notes.XXXXXX";
@@ -53,18 +53,22 @@ public:
     TNotesSpool(const TNotesSpool&) = delete;
     TNotesSpool& operator=(const TNotesSpool&) = delete;
 
+    // A section that cannot be written (a full disk) fails the whole report, not only its note.
     void Add(const std::string& section) {
-        if (std::fwrite(section.data(), 1, section.size(), FFile) != section.size() || std::fputs("\r\n", FFile) < 0)
+        if (std::fwrite(section.data(), 1, section.size(), FFile) != section.size() || std::fputs("\r\n", FFile) < 0) {
+            FFailed = true;
             throw EInOutError("Cannot write the report's notes");
+        }
     }
     void CopyTo(FileSystem::TAtomicFile& report) {
-        if (std::fflush(FFile) != 0 || ::lseek(::fileno(FFile), 0, SEEK_SET) != 0)
-            throw EInOutError("Cannot read the report's notes");
+        if (FFailed || std::fflush(FFile) != 0 || ::lseek(::fileno(FFile), 0, SEEK_SET) != 0)
+            throw EInOutError("Cannot write the report's notes");
         report.WriteFrom(::fileno(FFile));
     }
 
 private:
     std::FILE* FFile = nullptr;
+    bool FFailed = false;
 };
 
 class TReportRun {
