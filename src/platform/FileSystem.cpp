@@ -130,43 +130,9 @@ std::string ReadFile(const std::string& path) {
 }
 
 void WriteFileAtomic(const std::string& path, std::string_view bytes) {
-    std::string temp = ExtractFilePath(path) + "." + ExtractFileName(path) + ".XXXXXX";
-    TFd fd(::mkstemp(temp.data()));
-    if (fd.Get() < 0) throw EInOutError("Cannot create file \"" + path + "\": " + std::strerror(errno));
-    const auto fail = [&](const char* what) {
-        const std::string reason = std::strerror(errno);
-        ::close(fd.Release());
-        ::unlink(temp.c_str());
-        throw EInOutError(std::string(what) + " \"" + path + "\": " + reason);
-    };
-    // Keep the permissions of the file being replaced; a new file gets the usual 0666 & ~umask.
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) {
-        ::fchmod(fd.Get(), st.st_mode & 07777);
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(fd.Get(), 0666 & ~mask);
-    }
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd.Get(), bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            fail("Cannot write file");
-        }
-        done += static_cast<size_t>(n);
-    }
-    if (::fsync(fd.Get()) != 0) fail("Cannot write file");
-    if (::close(fd.Release()) != 0) {
-        ::unlink(temp.c_str());
-        throw EInOutError("Cannot write file \"" + path + "\"");
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        const std::string reason = std::strerror(errno);
-        ::unlink(temp.c_str());
-        throw EInOutError("Cannot replace file \"" + path + "\": " + reason);
-    }
+    TAtomicFile file(path);
+    file.Write(bytes);
+    file.Commit(path);
 }
 
 bool MatchesMask(const std::string& name, const std::string& mask) {
@@ -245,8 +211,12 @@ TAtomicFile::~TAtomicFile() {
 
 void TAtomicFile::Write(std::string_view bytes) {
     constexpr size_t BufferBytes = 256 * 1024;
-    FBuffer.append(bytes);
-    if (FBuffer.size() >= BufferBytes) Flush();
+    if (FBuffer.size() + bytes.size() < BufferBytes) {
+        FBuffer.append(bytes);
+        return;
+    }
+    Flush();
+    WriteAll(bytes);
 }
 
 void TAtomicFile::WriteFrom(int fd) {
@@ -261,14 +231,18 @@ void TAtomicFile::WriteFrom(int fd) {
 }
 
 void TAtomicFile::Flush() {
+    WriteAll(FBuffer);
+    FBuffer.clear();
+}
+
+void TAtomicFile::WriteAll(std::string_view bytes) {
     size_t done = 0;
-    while (done < FBuffer.size()) {
-        const ssize_t n = ::write(FFd, FBuffer.data() + done, FBuffer.size() - done);
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(FFd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) throw EInOutError("Cannot write file \"" + FPath + "\": " + std::strerror(errno));
         done += static_cast<size_t>(n);
     }
-    FBuffer.clear();
 }
 
 void TAtomicFile::Commit(const std::string& target) {

@@ -66,6 +66,7 @@ public:
 
 private:
     void Flush();
+    void WriteAll(std::string_view bytes);
 
     std::string FPath;
     std::string FTemp;
