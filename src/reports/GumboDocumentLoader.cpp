@@ -54,7 +54,7 @@ public:
         for (const TBlock& block : FBlocks) std::free(block.Bytes);
     }
 
-    // Parser options that allocate from this arena.
+    // Parser options that allocate from this arena (their userdata is the arena).
     GumboOptions Options() {
         GumboOptions options = ParserOptions();
         options.allocator = [](void* arena, size_t size) { return static_cast<TParseArena*>(arena)->Take(size); };
@@ -385,7 +385,8 @@ public:
         }
     }
     ~TGumboDocument() override {
-        if (FOutput) gumbo_destroy_output(&FOptions, FOutput);
+        // A tree in an arena goes with the arena's reset; walking it to free nothing is skipped.
+        if (FOutput && !FOptions.userdata) gumbo_destroy_output(&FOptions, FOutput);
     }
     TGumboDocument(const TGumboDocument&) = delete;
     TGumboDocument& operator=(const TGumboDocument&) = delete;
