@@ -45,6 +45,13 @@ private:
     TProgressLog& FLog;
 };
 
+// The threads of this process.
+size_t ThreadCount() {
+    std::vector<FileSystem::TSearchRec> tasks;
+    FileSystem::ListFolder("/proc/self/task/", "*", FileSystem::faAnyFile, tasks);
+    return tasks.size();
+}
+
 class TRecordingBrowser : public TReportBrowser {
 public:
     void Navigate(const std::string& fileName, bool newWindow) override { Visits.push_back({fileName, newWindow}); }
@@ -178,10 +185,12 @@ TEST_F(MakeReport, CancelMakesNoReportAndKeepsThePreviousOne) {
     ASSERT_NE(first, "");
     const std::string before = TestEnv::ReadFile(first);
     Note("F/d", "<p>new</p>");
+    const size_t threads = ThreadCount();
     for (int step : {0, 1, 3}) {
         Progress = {};
         Progress.CancelAtStep = step;
         EXPECT_EQ(Run("F"), "") << step;
+        EXPECT_EQ(ThreadCount(), threads) << "the run's workers are stopped with it";
         EXPECT_EQ(Progress.Steps, step);
         EXPECT_TRUE(Progress.Destroyed);
         EXPECT_EQ(TestEnv::ReadFile(first), before);
