@@ -190,8 +190,10 @@ std::string ExcludeTrailingPathDelimiter(const std::string& path) {
     return path.size() > 1 && path.back() == '/' ? path.substr(0, path.size() - 1) : path;
 }
 
+// A short hidden name in the same folder: the target's own name may already be as long as a
+// name can be, and the rename must not cross file systems.
 TAtomicFile::TAtomicFile(const std::string& path)
-    : FPath(path), FTemp(ExtractFilePath(path) + "." + ExtractFileName(path) + ".XXXXXX"), FFd(::mkstemp(FTemp.data())) {
+    : FPath(path), FTemp(ExtractFilePath(path) + ".quillbox-XXXXXX"), FFd(::mkstemp(FTemp.data())) {
     if (FFd < 0) throw EInOutError("Cannot create file \"" + path + "\": " + std::strerror(errno));
     // A replaced file keeps its permissions; a new one gets the usual 0666 & ~umask.
     struct stat st {};
