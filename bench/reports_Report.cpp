@@ -1,7 +1,9 @@
 // Reports over a folder of 1,000 notes of about 50 KB each, clipped from article-like pages:
 // the whole run (note info blocks read, every note parsed once, the report written), the
-// generator alone, and parsing one note in memory.
+// generator alone, and parsing one note in memory. The whole run is also measured against its
+// floor: one thread reading and parsing each note once, nothing else.
 #include "BenchEnvironment.h"
+#include "RatioToFloor.h"
 #include "platform/FileSystem.h"
 #include "platform/Folders.h"
 #include "reports/GumboDocumentLoader.h"
@@ -11,6 +13,7 @@
 #include "store/ReportUtils.h"
 
 #include <benchmark/benchmark.h>
+#include <gumbo.h>
 #include <random>
 
 namespace {
@@ -146,9 +149,43 @@ void BM_ParseOneNote(benchmark::State& state) {
     Count(state, 1, static_cast<int64_t>(html.size()));
 }
 
+// The floor of a report run: each note read and parsed by gumbo once, on one thread, with
+// the parser settings the loader uses (no parse errors recorded), the tree freed.
+void ParseEveryNoteOnce(const TStore& store) {
+    GumboOptions options = kGumboDefaultOptions;
+    options.max_errors = 0;
+    for (const std::string& file : store.Files) {
+        const std::string html = FileSystem::ReadFile(file);
+        GumboOutput* output = gumbo_parse_with_options(&options, html.data(), html.size());
+        benchmark::DoNotOptimize(output->root);
+        gumbo_destroy_output(&options, output);
+    }
+}
+
+void BM_ReportFloor(benchmark::State& state) {
+    const TStore& store = Store();
+    for (auto _ : state) ParseEveryNoteOnce(store);
+    Count(state, NoteCount, store.Bytes);
+}
+
+// The run and its floor in turns; wall_ratio is the run's wall-clock time over the floor's.
+void BM_ReportRatioToFloor(benchmark::State& state) {
+    const TStore& store = Store();
+    RatioToFloor::Run(
+        state, [&] { ParseEveryNoteOnce(store); },
+        [&] {
+            std::string reportFile;
+            ReportRun::MakeReport(u"Clippings", u"Clippings", false, reportFile);
+            if (reportFile.empty()) state.SkipWithError("no report");
+        });
+    Count(state, NoteCount, store.Bytes);
+}
+
 }  // namespace
 
 // The notes are parsed on worker threads: wall-clock time is what the user waits.
 BENCHMARK(BM_MakeReport)->Unit(benchmark::kMillisecond)->MinTime(3)->UseRealTime();
 BENCHMARK(BM_GeneratorSequential)->Unit(benchmark::kMillisecond)->MinTime(3)->UseRealTime();
 BENCHMARK(BM_ParseOneNote)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ReportFloor)->Unit(benchmark::kMillisecond)->MinTime(3)->UseRealTime();
+BENCHMARK(BM_ReportRatioToFloor)->Unit(benchmark::kMillisecond)->MinTime(6)->UseManualTime();

@@ -31,6 +31,15 @@ public:
 
 std::string StoreRoot() { return Options->FolderToStore; }
 
+// Adds the node of a folder or a note read from the store.
+void AddInfoNode(TfrmMain& form, const ReportUtils::TNoteInfo& info, TNode* parent) {
+    if (info.IsFolder)
+        form.AddFolder(parent, AnsiToQ(info.Name), info.Created);
+    else
+        form.AddNode(AnsiToQ(info.Name), ToQ(info.OriginalTitle), ToQ(info.OriginalURL), ToQ(info.Comments), parent,
+                     info.Created);
+}
+
 // The report run shows a finished report in the pane's browser through this.
 class TPaneReportBrowser : public TReportBrowser {
 public:
@@ -132,7 +141,7 @@ bool TfrmMain::LoadSubTree(TNode* node, bool loadFiles) {
     const bool result = Trap("TfrmMain.LoadSubTree", false, [&] {
         FModel->InitNode(node);
         const std::string dir = StoreFolderOf(node);
-        ReportUtils::ForEachChildPath(dir, loadFiles, [&](const std::string& path) { LoadNodeFromXML(path, node); });
+        for (const ReportUtils::TNoteInfo& info : ReportUtils::LoadFolderNodes(dir, loadFiles)) AddInfoNode(*this, info, node);
         return true;
     });
     FModel->EndUpdate();
@@ -143,12 +152,7 @@ bool TfrmMain::LoadSubTree(TNode* node, bool loadFiles) {
 void TfrmMain::LoadNodeFromXML(const std::string& fileName, TNode* parent) {
     TrapVoid("TfrmMain.LoadNodeFromXML", [&] {
         ReportUtils::TNoteInfo info;
-        if (!ReportUtils::LoadNodeFromFile(fileName, info)) return;
-        if (info.IsFolder)
-            AddFolder(parent, AnsiToQ(info.Name), info.Created);
-        else
-            AddNode(AnsiToQ(info.Name), ToQ(info.OriginalTitle), ToQ(info.OriginalURL), ToQ(info.Comments), parent,
-                    info.Created);
+        if (ReportUtils::LoadNodeFromFile(fileName, info)) AddInfoNode(*this, info, parent);
     });
 }
 

@@ -12,6 +12,7 @@
 #include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace FileSystem {
 
@@ -141,45 +142,9 @@ std::string ReadFile(const std::string& path) {
 }
 
 void WriteFileAtomic(const std::string& path, std::string_view bytes) {
-    // A short hidden name in the same folder: the target's own name may already be as long
-    // as a name can be, and the rename must not cross file systems.
-    std::string temp = ExtractFilePath(path) + ".quillbox-XXXXXX";
-    TFd fd(::mkstemp(temp.data()));
-    if (fd.Get() < 0) throw EInOutError("Cannot create file \"" + path + "\": " + std::strerror(errno));
-    const auto fail = [&](const char* what) {
-        const std::string reason = std::strerror(errno);
-        ::close(fd.Release());
-        ::unlink(temp.c_str());
-        throw EInOutError(std::string(what) + " \"" + path + "\": " + reason);
-    };
-    // Keep the permissions of the file being replaced; a new file gets the usual 0666 & ~umask.
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) {
-        ::fchmod(fd.Get(), st.st_mode & 07777);
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(fd.Get(), 0666 & ~mask);
-    }
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd.Get(), bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            fail("Cannot write file");
-        }
-        done += static_cast<size_t>(n);
-    }
-    if (::fsync(fd.Get()) != 0) fail("Cannot write file");
-    if (::close(fd.Release()) != 0) {
-        ::unlink(temp.c_str());
-        throw EInOutError("Cannot write file \"" + path + "\"");
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        const std::string reason = std::strerror(errno);
-        ::unlink(temp.c_str());
-        throw EInOutError("Cannot replace file \"" + path + "\": " + reason);
-    }
+    TAtomicFile file(path);
+    file.Write(bytes);
+    file.Commit(path);
 }
 
 void RemoveLinks(const std::string& folder) {
@@ -247,6 +212,75 @@ std::string IncludeTrailingPathDelimiter(const std::string& path) {
 
 std::string ExcludeTrailingPathDelimiter(const std::string& path) {
     return path.size() > 1 && path.back() == '/' ? path.substr(0, path.size() - 1) : path;
+}
+
+// A short hidden name in the same folder: the target's own name may already be as long as a
+// name can be, and the rename must not cross file systems.
+TAtomicFile::TAtomicFile(const std::string& path)
+    : FPath(path), FTemp(ExtractFilePath(path) + ".quillbox-XXXXXX"), FFd(::mkstemp(FTemp.data())) {
+    if (FFd < 0) throw EInOutError("Cannot create file \"" + path + "\": " + std::strerror(errno));
+    // A replaced file keeps its permissions; a new one gets the usual 0666 & ~umask.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        ::fchmod(FFd, st.st_mode & 07777);
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(FFd, 0666 & ~mask);
+    }
+}
+
+TAtomicFile::~TAtomicFile() {
+    if (FFd >= 0) ::close(FFd);
+    if (!FTemp.empty()) ::unlink(FTemp.c_str());
+}
+
+void TAtomicFile::Write(std::string_view bytes) {
+    constexpr size_t BufferBytes = 256 * 1024;
+    if (FBuffer.size() + bytes.size() < BufferBytes) {
+        FBuffer.append(bytes);
+        return;
+    }
+    Flush();
+    WriteAll(bytes);
+}
+
+void TAtomicFile::WriteFrom(int fd) {
+    char chunk[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) throw EInOutError("Cannot write file \"" + FPath + "\": " + std::strerror(errno));
+        if (n == 0) return;
+        Write(std::string_view(chunk, static_cast<size_t>(n)));
+    }
+}
+
+void TAtomicFile::Flush() {
+    WriteAll(FBuffer);
+    FBuffer.clear();
+}
+
+void TAtomicFile::WriteAll(std::string_view bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(FFd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) throw EInOutError("Cannot write file \"" + FPath + "\": " + std::strerror(errno));
+        done += static_cast<size_t>(n);
+    }
+}
+
+void TAtomicFile::Commit(const std::string& target) {
+    if (!FSynced) {
+        Flush();
+        if (::fsync(FFd) != 0 || ::close(std::exchange(FFd, -1)) != 0)
+            throw EInOutError("Cannot write file \"" + FPath + "\"");
+        FSynced = true;
+    }
+    if (::rename(FTemp.c_str(), target.c_str()) != 0)
+        throw EInOutError("Cannot replace file \"" + target + "\": " + std::strerror(errno));
+    FTemp.clear();
 }
 
 }  // namespace FileSystem

@@ -49,6 +49,35 @@ bool TryReadFile(const std::string& path, std::string& bytes, std::uint64_t maxB
 // the target holds either its old content or the new one, never a part. Raises EInOutError.
 void WriteFileAtomic(const std::string& path, std::string_view bytes);
 
+// A file written piece by piece: the bytes go to a temporary file beside the target, and
+// Commit renames it over a target, so the target holds its old content or the whole new one.
+// Dropped without a successful Commit, the temporary file is removed. Raises EInOutError.
+class TAtomicFile {
+public:
+    explicit TAtomicFile(const std::string& path);
+    ~TAtomicFile();
+    TAtomicFile(const TAtomicFile&) = delete;
+    TAtomicFile& operator=(const TAtomicFile&) = delete;
+
+    void Write(std::string_view bytes);
+    // Appends what is left to read from the file descriptor.
+    void WriteFrom(int fd);
+    // Makes the bytes durable and renames the file to target (the path given at creation, or
+    // another name in the same folder). When the rename fails the file stays pending, so
+    // Commit may be tried with another name.
+    void Commit(const std::string& target);
+
+private:
+    void Flush();
+    void WriteAll(std::string_view bytes);
+
+    std::string FPath;
+    std::string FTemp;
+    int FFd;
+    std::string FBuffer;
+    bool FSynced = false;
+};
+
 // Lists a folder's entries (not "." and ".."), in the order the file system gives them, that
 // match the wildcard mask ("*", "*.html"; "*.*" matches every name) and the attribute mask:
 // an entry that is hidden, a system file or a directory is left out unless the mask has

@@ -92,6 +92,17 @@ int AnsiCompareText(std::string_view a, std::string_view b) {
     return wa < wb ? -1 : (wb < wa ? 1 : 0);
 }
 
+std::wstring AnsiCompareTextKey(std::string_view text) {
+    std::wstring lower = ToWide(text);
+    for (wchar_t& c : lower) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+    // The collation form, a NUL (below every character it holds, so a form that is a prefix of
+    // another sorts first) and the lower-cased text for the tie-break of equal forms.
+    std::wstring key(std::wcsxfrm(nullptr, lower.c_str(), 0) + 1, L'\0');
+    key.resize(std::wcsxfrm(key.data(), lower.c_str(), key.size()));
+    key += L'\0';
+    return key + lower;
+}
+
 size_t AnsiFindText(std::string_view text, std::string_view needle) {
     if (IsAscii(text) && IsAscii(needle)) return AsciiLower(text).find(AsciiLower(needle));
     // Case folding can change a character's length in the code page, so the search runs on

@@ -16,6 +16,9 @@ bool AsciiSameText(std::string_view a, std::string_view b);
 // Case folding and comparison in the user's locale (the whole character set, not only ASCII).
 std::string AnsiLowerCase(std::string_view text);
 int AnsiCompareText(std::string_view a, std::string_view b);
+// A sort key for AnsiCompareText: keys compare (as wide strings) as their texts do there, so a
+// list is sorted with one key per name instead of two conversions per comparison.
+std::wstring AnsiCompareTextKey(std::string_view text);
 // Position of the first occurrence of needle in text, compared ignoring case in the locale.
 size_t AnsiFindText(std::string_view text, std::string_view needle);
 // Replaces the first occurrence of what (ignoring case) by with; unchanged when absent.

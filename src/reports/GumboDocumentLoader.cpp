@@ -5,10 +5,14 @@
 #include "platform/Strings.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <chrono>
 #include <condition_variable>
+#include <cstddef>
+#include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <exception>
 #include <gumbo.h>
 #include <mutex>
@@ -36,6 +40,74 @@ const GumboOptions& ParserOptions() {
     }();
     return options;
 }
+
+// Memory for one parse at a time on one thread. The parser allocates a great many small
+// pieces and frees them all together with the tree, so they are carved from large blocks and
+// dropped at once. A worker keeps its blocks for the next note, which saves the allocator's
+// work and the page faults of handing memory back and taking it again.
+class TParseArena {
+public:
+    TParseArena() = default;
+    TParseArena(const TParseArena&) = delete;
+    TParseArena& operator=(const TParseArena&) = delete;
+    ~TParseArena() {
+        for (const TBlock& block : FBlocks) std::free(block.Bytes);
+    }
+
+    // Parser options that allocate from this arena (their userdata is the arena).
+    GumboOptions Options() {
+        GumboOptions options = ParserOptions();
+        options.allocator = [](void* arena, size_t size) { return static_cast<TParseArena*>(arena)->Take(size); };
+        options.deallocator = [](void*, void*) {};  // everything goes with Reset
+        options.userdata = this;
+        return options;
+    }
+
+    // Frees everything taken; a few blocks are kept for the next parse.
+    void Reset() {
+        size_t kept = 0;
+        std::erase_if(FBlocks, [&](const TBlock& block) {
+            if (block.Size == BlockBytes && kept + block.Size <= KeptBytes) {
+                kept += block.Size;
+                return false;
+            }
+            std::free(block.Bytes);
+            return true;
+        });
+        FCurrent = 0;
+        FUsed = 0;
+    }
+
+private:
+    static constexpr size_t BlockBytes = 1 << 20;
+    static constexpr size_t KeptBytes = 16 << 20;
+    struct TBlock {
+        char* Bytes;
+        size_t Size;
+    };
+
+    void* Take(size_t size) {
+        size = (size + alignof(std::max_align_t) - 1) & ~(alignof(std::max_align_t) - 1);
+        while (FCurrent < FBlocks.size() && FUsed + size > FBlocks[FCurrent].Size) {
+            ++FCurrent;
+            FUsed = 0;
+        }
+        if (FCurrent == FBlocks.size()) {
+            // A piece larger than a block gets a block of its own size.
+            const size_t blockSize = std::max(size, BlockBytes);
+            char* bytes = static_cast<char*>(std::malloc(blockSize));
+            if (!bytes) return nullptr;  // as the parser's own allocator would
+            FBlocks.push_back({bytes, blockSize});
+        }
+        void* piece = FBlocks[FCurrent].Bytes + FUsed;
+        FUsed += size;
+        return piece;
+    }
+
+    std::vector<TBlock> FBlocks;
+    size_t FCurrent = 0;  // the block pieces are taken from
+    size_t FUsed = 0;     // bytes taken from it
+};
 
 bool IsHtmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; }
 
@@ -294,9 +366,9 @@ std::string FindTitle(const GumboNode* document) {
 
 class TGumboDocument final : public THTMLDocument {
 public:
-    TGumboDocument(std::string utf8, std::string location)
-        : FSource(std::move(utf8)), FLocation(std::move(location)),
-          FOutput(gumbo_parse_with_options(&ParserOptions(), FSource.data(), FSource.size())) {
+    TGumboDocument(std::string utf8, std::string location, const GumboOptions& options = ParserOptions())
+        : FSource(std::move(utf8)), FLocation(std::move(location)), FOptions(options),
+          FOutput(gumbo_parse_with_options(&FOptions, FSource.data(), FSource.size())) {
         if (!FOutput || !FOutput->root) return;
         FTitle = FromUtf8(FindTitle(FOutput->document));
         // The body is the html element's body child (or its frameset, for a frames page).
@@ -313,7 +385,8 @@ public:
         }
     }
     ~TGumboDocument() override {
-        if (FOutput) gumbo_destroy_output(&ParserOptions(), FOutput);
+        // A tree in an arena goes with the arena's reset; walking it to free nothing is skipped.
+        if (FOutput && !FOptions.userdata) gumbo_destroy_output(&FOptions, FOutput);
     }
     TGumboDocument(const TGumboDocument&) = delete;
     TGumboDocument& operator=(const TGumboDocument&) = delete;
@@ -331,29 +404,56 @@ public:
 private:
     std::string FSource;  // the tree points into it
     std::string FLocation;
+    GumboOptions FOptions;
     GumboOutput* FOutput;
     std::string FTitle;
     std::vector<const GumboNode*> FChildren;
 };
 
-// ---- Loading: the parse runs on a worker thread while the caller's thread waits ----
+// ---- Loading: notes are parsed on a pool of worker threads while the caller waits ----
 
-// One load, shared between the waiting thread and the worker; whichever lets go last frees
-// it, so an abandoned parse finishes and cleans up on its own.
+// A note as the report takes it: the title, the location and each child of the body as its
+// outer HTML. The worker that parsed the note serialises it and frees the tree at once, so a
+// note waiting for its turn holds about its own size, not the parser's many times that.
+class TSerialisedDocument final : public THTMLDocument {
+public:
+    explicit TSerialisedDocument(const THTMLDocument& parsed)
+        : FTitle(parsed.Title()), FLocation(parsed.Location()) {
+        FChildren.reserve(parsed.ChildCount());
+        for (size_t i = 0; i < parsed.ChildCount(); ++i) FChildren.push_back(parsed.ChildOuterHTML(i));
+    }
+    std::string Title() const override { return FTitle; }
+    std::string Location() const override { return FLocation; }
+    std::size_t ChildCount() const override { return FChildren.size(); }
+    std::string ChildOuterHTML(std::size_t index) const override {
+        return index < FChildren.size() ? FChildren[index] : std::string();
+    }
+
+private:
+    std::string FTitle;
+    std::string FLocation;
+    std::vector<std::string> FChildren;
+};
+
+// One load, shared between the waiting thread and the worker.
 struct TLoadJob {
+    explicit TLoadJob(std::string fileName) : FileName(std::move(fileName)) {}
+
+    const std::string FileName;
+    std::atomic<bool> Abandoned = false;  // let go before a worker took it: it is skipped
     std::mutex Lock;
     std::condition_variable Ready;
     bool Done = false;
     std::unique_ptr<THTMLDocument> Document;
     std::exception_ptr Error;
 
-    void Run(const std::string& fileName) {
+    void Run() {
         std::unique_ptr<THTMLDocument> document;
         std::exception_ptr error;
         try {
             std::string bytes;
-            if (FileSystem::TryReadFile(fileName, bytes, MaxDocumentBytes + 1) && bytes.size() <= MaxDocumentBytes)
-                document = ParseHTMLDocument(std::move(bytes), FileURL(fileName));
+            if (FileSystem::TryReadFile(FileName, bytes, MaxDocumentBytes + 1) && bytes.size() <= MaxDocumentBytes)
+                document = ParseAndSerialise(std::move(bytes));
         } catch (...) {
             error = std::current_exception();
         }
@@ -363,75 +463,131 @@ struct TLoadJob {
         Done = true;
         Ready.notify_all();
     }
-};
 
-// A load running on its worker thread. Whatever ends it (a finished wait, an abort, an
-// exception, a read-ahead nobody asked for), the worker is joined or left to finish alone; it
-// never outlives a std::thread that still owns it.
-class TPendingLoad {
-public:
-    explicit TPendingLoad(const std::string& fileName)
-        : FJob(std::make_shared<TLoadJob>()), FWorker([job = FJob, fileName] { job->Run(fileName); }) {}
-    TPendingLoad(TPendingLoad&&) = default;
-    TPendingLoad& operator=(TPendingLoad&& other) noexcept {
-        if (FWorker.joinable()) FWorker.detach();
-        FJob = std::move(other.FJob);
-        FWorker = std::move(other.FWorker);
-        return *this;
-    }
-    ~TPendingLoad() {
-        if (FWorker.joinable()) FWorker.detach();
+    // Notes of ordinary size are parsed in the worker's arena; a very large one (whose tree
+    // could need a great deal more) with the allocator, so its memory goes back at once.
+    std::unique_ptr<THTMLDocument> ParseAndSerialise(std::string bytes) {
+        constexpr size_t ArenaSourceBytes = 4 << 20;
+        if (bytes.size() > ArenaSourceBytes)
+            return std::make_unique<TSerialisedDocument>(*ParseHTMLDocument(std::move(bytes), FileURL(FileName)));
+        thread_local TParseArena arena;
+        arena.Reset();
+        std::unique_ptr<THTMLDocument> document;
+        {
+            const TGumboDocument parsed(ToUtf8(std::move(bytes)), FileURL(FileName), arena.Options());
+            document = std::make_unique<TSerialisedDocument>(parsed);
+        }
+        arena.Reset();
+        return document;
     }
 
     // Waits for the document, asking aborted now and then; null when it said stop.
     std::unique_ptr<THTMLDocument> Wait(const std::function<bool()>& aborted) {
-        std::unique_lock<std::mutex> lock(FJob->Lock);
-        while (!FJob->Ready.wait_for(lock, PollInterval, [&] { return FJob->Done; })) {
+        std::unique_lock<std::mutex> lock(Lock);
+        while (!Ready.wait_for(lock, PollInterval, [&] { return Done; })) {
             lock.unlock();
             if (aborted && aborted()) return nullptr;
             lock.lock();
         }
-        lock.unlock();
-        FWorker.join();
-        if (FJob->Error) std::rethrow_exception(FJob->Error);
-        return std::move(FJob->Document);
+        if (Error) std::rethrow_exception(Error);
+        return std::move(Document);
     }
-
-private:
-    std::shared_ptr<TLoadJob> FJob;
-    std::thread FWorker;
 };
 
-// How many of the upcoming notes may be loading at once: one per processor, at least two (the
-// next note and the one after it) and at most four, since each parse holds many times its
-// file's size in memory.
-size_t ReadAheadLimit() { return std::clamp<size_t>(std::thread::hardware_concurrency(), 2, 4); }
+// Worker threads, one per processor, started with the first job. Going away, the pool drops
+// the jobs nobody has started and waits for the parses under way (a note's parse takes
+// milliseconds), so no worker outlives the run that started it.
+class TParsePool {
+public:
+    ~TParsePool() {
+        {
+            std::lock_guard<std::mutex> guard(FLock);
+            FStopping = true;
+            FQueue.clear();
+        }
+        FWork.notify_all();
+        for (std::thread& worker : FWorkers) worker.join();
+    }
+
+    std::shared_ptr<TLoadJob> Submit(const std::string& fileName) {
+        auto job = std::make_shared<TLoadJob>(fileName);
+        {
+            std::lock_guard<std::mutex> guard(FLock);
+            if (FWorkers.empty()) {
+                for (size_t i = 0; i < WorkerCount(); ++i) FWorkers.emplace_back([this] { Work(); });
+            }
+            FQueue.push_back(job);
+        }
+        FWork.notify_one();
+        return job;
+    }
+
+    static size_t WorkerCount() { return std::max(1u, std::thread::hardware_concurrency()); }
+
+private:
+    void Work() {
+        for (;;) {
+            std::shared_ptr<TLoadJob> job;
+            {
+                std::unique_lock<std::mutex> lock(FLock);
+                FWork.wait(lock, [&] { return FStopping || !FQueue.empty(); });
+                if (FStopping) return;
+                job = std::move(FQueue.front());
+                FQueue.pop_front();
+            }
+            if (!job->Abandoned) job->Run();
+        }
+    }
+
+    std::mutex FLock;
+    std::condition_variable FWork;
+    std::deque<std::shared_ptr<TLoadJob>> FQueue;
+    bool FStopping = false;
+    std::vector<std::thread> FWorkers;
+};
+
+// How many of the upcoming notes may be waiting or parsing at once: two per worker keeps
+// every worker busy while the caller takes a finished note, and bounds the memory held.
+size_t ReadAheadLimit() { return 2 * TParsePool::WorkerCount(); }
 
 class TGumboLoader final : public TDocumentLoader {
 public:
+    ~TGumboLoader() override {
+        for (const auto& job : FAhead) job->Abandoned = true;
+    }
+
     std::unique_ptr<THTMLDocument> Load(const std::string& fileName, const std::function<bool()>& aborted) override {
         if (aborted && aborted()) return nullptr;
-        const auto pending = std::find_if(FAhead.begin(), FAhead.end(), [&](const auto& load) { return load.first == fileName; });
-        if (pending == FAhead.end()) return TPendingLoad(fileName).Wait(aborted);
-        TPendingLoad load = std::move(pending->second);
-        FAhead.erase(pending);
-        return load.Wait(aborted);
+        const auto ahead = std::find_if(FAhead.begin(), FAhead.end(), [&](const auto& job) { return job->FileName == fileName; });
+        std::shared_ptr<TLoadJob> job;
+        if (ahead == FAhead.end()) {
+            job = FPool.Submit(fileName);
+        } else {
+            job = std::move(*ahead);
+            FAhead.erase(ahead);
+        }
+        std::unique_ptr<THTMLDocument> document = job->Wait(aborted);
+        if (!document) job->Abandoned = true;  // an aborted wait: the worker need not start it
+        return document;
     }
 
     void Prefetch(const std::vector<std::string>& upcoming) override {
         // Reads ahead that are no longer expected are let go.
-        std::erase_if(FAhead, [&](const auto& load) {
-            return std::find(upcoming.begin(), upcoming.end(), load.first) == upcoming.end();
+        std::erase_if(FAhead, [&](const auto& job) {
+            if (std::find(upcoming.begin(), upcoming.end(), job->FileName) != upcoming.end()) return false;
+            job->Abandoned = true;
+            return true;
         });
         for (const std::string& file : upcoming) {
             if (FAhead.size() >= ReadAheadLimit()) break;
-            const bool started = std::any_of(FAhead.begin(), FAhead.end(), [&](const auto& load) { return load.first == file; });
-            if (!started) FAhead.emplace_back(file, TPendingLoad(file));
+            const bool started = std::any_of(FAhead.begin(), FAhead.end(), [&](const auto& job) { return job->FileName == file; });
+            if (!started) FAhead.push_back(FPool.Submit(file));
         }
     }
 
 private:
-    std::vector<std::pair<std::string, TPendingLoad>> FAhead;
+    std::vector<std::shared_ptr<TLoadJob>> FAhead;  // in the order they were offered
+    TParsePool FPool;  // declared last: it goes first, before the jobs it may still be running
 };
 
 }  // namespace

@@ -21,7 +21,10 @@ void ReplaceEvery(std::string& text, std::string_view what, std::string_view wit
     if (what.empty()) return;
     size_t at = text.find(what);
     if (at == std::string::npos) return;
-    std::string out;
+    // The result is built in a buffer kept by the thread and swapped with the text, so the
+    // large buffers of a run go round between the two instead of being allocated per note.
+    thread_local std::string out;
+    out.clear();
     out.reserve(text.size() + with.size());
     size_t from = 0;
     for (; at != std::string::npos; at = text.find(what, at + what.size())) {
@@ -120,7 +123,9 @@ bool TRepGenerator::AddNote(const std::string& fileName, const std::string& titl
         Aborted = false;
         if (!FileSystem::FileExists(fileName)) return false;
         const std::unique_ptr<THTMLDocument> document = LoadDocument(fileName);
-        std::string html = document && !Aborted ? WalkCollection(*document) : std::string();
+        std::string& html = FNoteText;
+        html.clear();
+        if (document && !Aborted) WalkCollection(*document, html);
 
         std::string noteTitle = title, url = originalURL, date = dateText, time = timeText;
         if (noteTitle.empty()) {
@@ -136,7 +141,8 @@ bool TRepGenerator::AddNote(const std::string& fileName, const std::string& titl
         // The anchor follows the note's text; the table of contents links to it.
         const std::string anchor = std::to_string(NextAnchor);
         html += "<A NAME=" + anchor + "></A>";
-        std::string section = Strings::JoinLines(NoteTemplate);
+        std::string& section = FSection;
+        section.assign(Strings::JoinLines(NoteTemplate));
         ReplaceEvery(section, "#NOTE_TEXT#", html);
         AddToTOC(noteTitle, "#" + anchor);
         ++NextAnchor;
@@ -151,15 +157,24 @@ bool TRepGenerator::AddNote(const std::string& fileName, const std::string& titl
                                {"#NOTE_COMMENTS#", comments}});
 
         PointAtCompanionFolder(section, fileName);
-        NotesOut.push_back(std::move(section));
+        if (OnNoteSection) OnNoteSection(section);
+        else NotesOut.push_back(section);
         AddToRefList(shortURL, url);
         return true;
     });
 }
 
 bool TRepGenerator::FinalizeToStrings(TStringList& lines) const {
+    return FinalizeToWriter([&](const std::string& line) { lines.push_back(line); },
+                            [&] { lines.insert(lines.end(), NotesOut.begin(), NotesOut.end()); });
+}
+
+bool TRepGenerator::FinalizeToWriter(const std::function<void(const std::string&)>& emit,
+                                     const std::function<void()>& writeNotes) const {
     return Trap("TRepGenerator.FinalizeToStrings", false, [&] {
-        const auto append = [&](const TStringList& part) { lines.insert(lines.end(), part.begin(), part.end()); };
+        const auto append = [&](const TStringList& part) {
+            for (const std::string& line : part) emit(line);
+        };
         // A list is written only where its position says and only when it has entries.
         const auto appendList = [&](int position, int here, const TStringList& head, const TStringList& items,
                                     const TStringList& tail) {
@@ -171,7 +186,7 @@ bool TRepGenerator::FinalizeToStrings(TStringList& lines) const {
         append(HeaderOut);
         appendList(TocPosition, PositionBeforeNotes, TocHead, TocItems, TocTail);
         appendList(RefListPosition, PositionBeforeNotes, RefListHead, RefItems, RefListTail);
-        append(NotesOut);
+        writeNotes();
         appendList(TocPosition, PositionAfterNotes, TocHead, TocItems, TocTail);
         appendList(RefListPosition, PositionAfterNotes, RefListHead, RefItems, RefListTail);
         append(FooterOut);
@@ -206,8 +221,7 @@ void TRepGenerator::AddToRefList(const std::string& title, const std::string& ur
     });
 }
 
-std::string TRepGenerator::WalkCollection(const THTMLDocument& document) {
-    std::string text;
+void TRepGenerator::WalkCollection(const THTMLDocument& document, std::string& text) {
     // A failure keeps the elements gathered before it.
     TrapVoid("TRepGenerator.WalkCollection", [&] {
         const size_t count = document.ChildCount();
@@ -217,7 +231,6 @@ std::string TRepGenerator::WalkCollection(const THTMLDocument& document) {
             text += piece;
         }
     });
-    return text;
 }
 
 std::unique_ptr<THTMLDocument> TRepGenerator::LoadDocument(const std::string& fileName) {

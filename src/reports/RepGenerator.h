@@ -40,6 +40,10 @@ public:
     // Appends the whole report to lines: header, the lists and the notes in the order the
     // positions give, then the footer. Written out each followed by CR LF.
     bool FinalizeToStrings(TStringList& lines) const;
+    // The same report handed to emit entry by entry (each is written followed by CR LF), with
+    // the notes part written by writeNotes: the report run streams it to a file.
+    bool FinalizeToWriter(const std::function<void(const std::string&)>& emit,
+                          const std::function<void()>& writeNotes) const;
     // The note files that will be added next, in order, starting with the very next one: the
     // loader may read and parse them ahead, several at once.
     void ReadAhead(const TStringList& upcoming);
@@ -47,6 +51,9 @@ public:
     // Asked while a note loads and between its elements; when it says true, Aborted is set
     // and the note being added is dropped. The report run ties it to its Cancel button.
     std::function<bool()> OnQueryAbort;
+    // Takes each filled note section as soon as it is made; without it the sections are kept
+    // in NotesOut.
+    std::function<void(const std::string& section)> OnNoteSection;
 
     int NextAnchor = 1000;
     bool Aborted = false;
@@ -68,12 +75,14 @@ public:
 private:
     void AddToTOC(const std::string& title, const std::string& link);
     void AddToRefList(const std::string& title, const std::string& url);
-    // The body's child elements, their outer HTML joined as the report shows them.
-    std::string WalkCollection(const THTMLDocument& document);
+    // Appends the body's child elements to text, their outer HTML joined as the report shows them.
+    void WalkCollection(const THTMLDocument& document, std::string& text);
     std::unique_ptr<THTMLDocument> LoadDocument(const std::string& fileName);
     // Sets Aborted when OnQueryAbort says so; returns Aborted.
     bool PollAborted();
 
     std::unique_ptr<TDocumentLoader> FLoader;
     std::unordered_set<std::string> FTocSeen, FRefSeen;
+    // The note being added: its body and its section, kept so their buffers serve every note.
+    std::string FNoteText, FSection;
 };

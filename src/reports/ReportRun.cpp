@@ -3,7 +3,6 @@
 #include "platform/CodePage.h"
 #include "platform/Exceptions.h"
 #include "platform/FileSystem.h"
-#include "platform/Strings.h"
 #include "reports/RepGenerator.h"
 #include "settings/Options.h"
 #include "settings/Trap.h"
@@ -11,6 +10,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <deque>
+#include <fcntl.h>
+#include <optional>
+#include <unistd.h>
 
 namespace ReportRun {
 
@@ -21,8 +25,51 @@ using TClock = std::chrono::steady_clock;
 // While a note is being read the progress window is asked at most this often: asking lets
 // the application handle its events, which costs more than reading a small element.
 constexpr auto ReadingPollInterval = std::chrono::milliseconds(20);
-// How many notes, from the next one on, the loader is offered to read ahead.
-constexpr size_t ReadAheadNotes = 4;
+// How many notes, from the next one on, have their info block read and are offered to the
+// loader to parse ahead; the loader takes as many as keep its workers busy.
+constexpr size_t ReadAheadNotes = 8;
+
+// The note sections of a run wait here for the end, since the table of contents, which
+// stands before them, is complete only then: an unnamed file in the temporary folder, so the
+// report never sits whole in memory and nothing is left behind.
+class TNotesSpool {
+public:
+    TNotesSpool() {
+        const std::string folder = ReportUtils::GetWindowsTempFolder();
+        if (folder.empty()) throw EInOutError("No temporary folder");
+        int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+        if (fd < 0) {  // a file system without unnamed files
+            std::string name = folder + "/.tmprep-notes.XXXXXX";
+            fd = ::mkstemp(name.data());
+            if (fd >= 0) ::unlink(name.c_str());
+        }
+        if (fd < 0 || !(FFile = ::fdopen(fd, "w+"))) {
+            if (fd >= 0) ::close(fd);
+            throw EInOutError("Cannot create a file in \"" + folder + "\"");
+        }
+        std::setvbuf(FFile, nullptr, _IOFBF, 256 * 1024);
+    }
+    ~TNotesSpool() { std::fclose(FFile); }
+    TNotesSpool(const TNotesSpool&) = delete;
+    TNotesSpool& operator=(const TNotesSpool&) = delete;
+
+    // A section that cannot be written (a full disk) fails the whole report, not only its note.
+    void Add(const std::string& section) {
+        if (std::fwrite(section.data(), 1, section.size(), FFile) != section.size() || std::fputs("\r\n", FFile) < 0) {
+            FFailed = true;
+            throw EInOutError("Cannot write the report's notes");
+        }
+    }
+    void CopyTo(FileSystem::TAtomicFile& report) {
+        if (FFailed || std::fflush(FFile) != 0 || ::lseek(::fileno(FFile), 0, SEEK_SET) != 0)
+            throw EInOutError("Cannot write the report's notes");
+        report.WriteFrom(::fileno(FFile));
+    }
+
+private:
+    std::FILE* FFile = nullptr;
+    bool FFailed = false;
+};
 
 class TReportRun {
 public:
@@ -40,11 +87,14 @@ public:
         // Cancel reaches into the note being read, not only the gaps between notes.
         generator.OnQueryAbort = [this] { return CancelledWhileReading(); };
 
+        // Each note's section goes to disk as soon as it is filled.
+        TNotesSpool spool;
+        generator.OnNoteSection = [&spool](const std::string& section) { spool.Add(section); };
+
         const std::string folder = Options->FolderToStore + folderPath + "/";
         if (!Prepare(generator, folder) || !AddNotes(generator, folder)) return {};
-        ReportUtils::TStringList lines;
-        if (!generator.FinalizeToStrings(lines)) return {};
-        const std::string reportFile = WriteReport(Strings::JoinLines(lines));
+        const std::string reportFile = WriteReport(generator, spool);
+        if (reportFile.empty()) return {};
         StepIt();
         if (FProgress) FProgress->Finish();
         return reportFile;
@@ -61,22 +111,34 @@ private:
                !Checkpoint();
     }
 
-    // Adds the folder's own notes in directory order; false when the user cancelled.
+    // Adds the folder's own notes in directory order; false when the user cancelled. A note
+    // whose info block cannot be read is left out; the notes after it are still reported.
     bool AddNotes(TRepGenerator& generator, const std::string& folder) {
         ReportUtils::TStringList files;
         ReportUtils::MyAdvBuildFileList(folder + "*.html", FileSystem::faAnyFile, files, false, false, false);
         SetMax(static_cast<int>(files.size()) + 1);
         if (Checkpoint()) return false;
+        // A note's info block is read (and a missing one written into it) before its parse is
+        // started, so the body is parsed from the note as the report describes it.
+        std::deque<std::pair<std::string, std::optional<ReportUtils::TNoteInfo>>> ahead;
+        size_t next = 0;
         for (size_t i = 0; i < files.size(); ++i) {
-            // This note and the next ones are parsed side by side.
-            generator.ReadAhead({files.begin() + i, files.begin() + std::min(files.size(), i + ReadAheadNotes)});
-            // A note that cannot be read or added is left out; the notes after it are still
-            // reported. (Reading a note without an info block writes one into it.)
-            ReportUtils::TNoteInfo note;
-            if (ReportUtils::LoadNodeFromFile(files[i], note)) {
-                generator.AddNote(files[i], note.Name, CodePage::WideToAnsi(note.OriginalTitle),
-                                  CodePage::WideToAnsi(note.OriginalURL), CodePage::WideToAnsi(note.Comments),
-                                  DateTimeUtils::FormatShortDate(note.Created), DateTimeUtils::FormatLongTime(note.Created));
+            for (; next < std::min(files.size(), i + ReadAheadNotes); ++next) {
+                ReportUtils::TNoteInfo note;
+                const bool read = ReportUtils::LoadNodeFromFile(files[next], note);
+                ahead.emplace_back(files[next], read ? std::optional(std::move(note)) : std::nullopt);
+            }
+            ReportUtils::TStringList upcoming;
+            for (const auto& [file, note] : ahead)
+                if (note) upcoming.push_back(file);
+            generator.ReadAhead(upcoming);
+
+            const auto [file, note] = std::move(ahead.front());
+            ahead.pop_front();
+            if (note) {
+                generator.AddNote(file, note->Name, CodePage::WideToAnsi(note->OriginalTitle),
+                                  CodePage::WideToAnsi(note->OriginalURL), CodePage::WideToAnsi(note->Comments),
+                                  DateTimeUtils::FormatShortDate(note->Created), DateTimeUtils::FormatLongTime(note->Created));
             }
             if (Checkpoint()) return false;
             StepIt();
@@ -112,13 +174,20 @@ private:
 
     // Written atomically: a report open in the browser is replaced whole, never seen
     // half-written. When tmprep.html cannot be replaced, the first free tmprepN.html is used.
-    static std::string WriteReport(const std::string& bytes) {
+    // "" when the report could not be put together.
+    static std::string WriteReport(const TRepGenerator& generator, TNotesSpool& spool) {
         std::string file = ReportFileName();
+        FileSystem::TAtomicFile report(file);
+        const auto writeLine = [&](const std::string& line) {
+            report.Write(line);
+            report.Write("\r\n");
+        };
+        if (!generator.FinalizeToWriter(writeLine, [&] { spool.CopyTo(report); })) return {};
         try {
-            FileSystem::WriteFileAtomic(file, bytes);
+            report.Commit(file);
         } catch (const EInOutError&) {
             file = ReportUtils::FindUnusedFileName(ReportUtils::GetWindowsTempFolder() + "/tmprep", "html", "");
-            FileSystem::WriteFileAtomic(file, bytes);
+            report.Commit(file);
         }
         return file;
     }

@@ -26,10 +26,11 @@ namespace {
 // can stop as soon as it has what it needs.
 class TLineReader {
 public:
-    explicit TLineReader(const std::string& fileName)
+    // A caller that knows the file to be a regular one (from its folder entry) saves the check.
+    TLineReader(const std::string& fileName, bool knownRegular)
         : FFd(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {
         struct stat st {};
-        if (FFd < 0 || ::fstat(FFd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (FFd < 0 || (!knownRegular && (::fstat(FFd, &st) != 0 || !S_ISREG(st.st_mode)))) {
             const std::string reason = std::strerror(FFd < 0 ? errno : EINVAL);
             if (FFd >= 0) ::close(FFd);
             throw EInOutError("Cannot read file \"" + fileName + "\": " + reason);
@@ -41,7 +42,7 @@ public:
 
     bool Next(std::string& line) {
         for (;;) {
-            const size_t end = FBuffer.find_first_of("\r\n", FScan);
+            const size_t end = LineEnd(FScan);
             // A CR at the end of what was read may be the first half of a CR LF.
             if (end != std::string::npos && !(FBuffer[end] == '\r' && end + 1 == FBuffer.size() && !FEof)) {
                 line.assign(FBuffer, FPos, end - FPos);
@@ -60,19 +61,29 @@ public:
     }
 
 private:
+    // The first CR or LF from pos on, or npos.
+    size_t LineEnd(size_t pos) const {
+        const auto at = std::find_if(FBuffer.begin() + static_cast<std::ptrdiff_t>(pos), FBuffer.end(),
+                                     [](char c) { return c == '\r' || c == '\n'; });
+        return at == FBuffer.end() ? std::string::npos : static_cast<size_t>(at - FBuffer.begin());
+    }
+
     void Fill() {
         FBuffer.erase(0, FPos);
         FScan -= FPos;
         FPos = 0;
-        char chunk[8192];
+        // A note's block fits in its first page; longer heads are read a page at a time.
+        const size_t kept = FBuffer.size();
+        FBuffer.resize(kept + ChunkBytes);
         ssize_t n;
-        do n = ::read(FFd, chunk, sizeof chunk);
+        do n = ::read(FFd, FBuffer.data() + kept, ChunkBytes);
         while (n < 0 && errno == EINTR);
+        FBuffer.resize(kept + static_cast<size_t>(std::max<ssize_t>(n, 0)));
         if (n < 0) throw EInOutError(std::string("Cannot read file: ") + std::strerror(errno));
         if (n == 0) FEof = true;
-        else FBuffer.append(chunk, static_cast<size_t>(n));
     }
 
+    static constexpr size_t ChunkBytes = 4096;
     int FFd;
     std::string FBuffer;
     size_t FPos = 0;   // start of the next line
@@ -93,8 +104,8 @@ bool HasText(const TStringList& lines) {
 // The block text of a note file, read from its head only: the lines strictly between the
 // first line holding the begin marker and the first later line holding the end marker, each
 // followed by CR LF. False when there is no such block or it holds only blanks.
-bool ReadInfoBlock(const std::string& fileName, std::string& block) {
-    TLineReader reader(fileName);
+bool ReadInfoBlock(const std::string& fileName, bool knownRegular, std::string& block) {
+    TLineReader reader(fileName, knownRegular);
     std::string line;
     bool inBlock = false;
     TStringList lines;
@@ -201,6 +212,23 @@ void LoadFolderInfo(const std::string& path, TNoteInfo& info) {
     info.Created = FileSystem::GetSearchRec(folder, rec) ? rec.Time : DateTimeUtils::Now();
 }
 
+// The metadata of a file known to exist and not to be a folder.
+bool LoadNoteInfo(const std::string& fileName, bool knownRegular, TNoteInfo& info) {
+    info.IsFolder = false;
+    info.Name = FileSystem::ChangeFileExt(FileSystem::ExtractFileName(fileName), "");
+    std::string block;
+    if (!ReadInfoBlock(fileName, knownRegular, block)) {
+        // A file without a block is repaired with a default one; a note that cannot be
+        // rewritten (a read-only store, a UTF-16 file) still shows with the default values.
+        block = WideStringToURF8(GenerateNodeXML(info.Name, "Unknown site", "", DateTimeUtils::Now(), ""));
+        if (block.empty()) return false;
+        if (!IsUtf16File(fileName)) addXMLInfoToHTML(fileName, block);
+    }
+    TDateTime created = 0;
+    info.Created = ReadCreated(ReadBlockXML(UTF8ToWideString(block), info), created) ? created : DateTimeUtils::Now();
+    return true;
+}
+
 struct TStringWriter : pugi::xml_writer {
     std::string Text;
     void write(const void* data, size_t size) override { Text.append(static_cast<const char*>(data), size); }
@@ -222,20 +250,12 @@ bool LoadNodeFromFile(const std::string& fileName, TNoteInfo& info) {
             LoadFolderInfo(fileName, info);
             return true;
         }
-        if (!FileSystem::FileExists(fileName)) return false;
-        info.Name = FileSystem::ChangeFileExt(FileSystem::ExtractFileName(fileName), "");
-        std::string block;
-        if (!ReadInfoBlock(fileName, block)) {
-            // A file without a block is repaired with a default one; a note that cannot be
-            // rewritten (a read-only store, a UTF-16 file) still shows with the default values.
-            block = WideStringToURF8(GenerateNodeXML(info.Name, "Unknown site", "", DateTimeUtils::Now(), ""));
-            if (block.empty()) return false;
-            if (!IsUtf16File(fileName)) addXMLInfoToHTML(fileName, block);
-        }
-        TDateTime created = 0;
-        info.Created = ReadCreated(ReadBlockXML(UTF8ToWideString(block), info), created) ? created : DateTimeUtils::Now();
-        return true;
+        return FileSystem::FileExists(fileName) && LoadNoteInfo(fileName, false, info);
     });
+}
+
+bool LoadNoteFromFile(const std::string& fileName, bool knownRegular, TNoteInfo& info) {
+    return Trap("ReportUtils.LoadNodeFromFile", false, [&] { return LoadNoteInfo(fileName, knownRegular, info); });
 }
 
 namespace {
@@ -276,7 +296,7 @@ std::u16string BlockXML(const std::string& title, const std::string& originalTit
 TDateTexts DateTextsToWrite(const std::string& fileName, TDateTime created) {
     TDateTexts texts{DateTimeUtils::FormatShortDate(created), DateTimeUtils::FormatLongTime(created)};
     std::string block;
-    if (!FileSystem::FileExists(fileName) || !ReadInfoBlock(fileName, block)) return texts;
+    if (!FileSystem::FileExists(fileName) || !ReadInfoBlock(fileName, false, block)) return texts;
     TNoteInfo old;
     const TDateTexts stored = ReadBlockXML(UTF8ToWideString(block), old);
     TDateTime readable = 0;
@@ -355,14 +375,16 @@ std::u16string UTF8ToWideString(std::string_view text) {
         static constexpr std::uint32_t Offsets[6] = {0x00000000, 0x00003080, 0x000E2080,
                                                      0x03C82080, 0xFA082080, 0x82082080};
         const auto trailing = [](unsigned char b) { return b < 0xC0 ? 0 : b < 0xE0 ? 1 : b < 0xF0 ? 2 : b < 0xF8 ? 3 : b < 0xFC ? 4 : 5; };
-        std::u16string out;
-        out.reserve(text.size());
+        // Every byte gives at most one code unit (a surrogate pair comes from three bytes or more):
+        // the text's length bounds the result, which is written in place and cut to size.
+        std::u16string out(text.size(), u'\0');
+        char16_t* next = out.data();
         size_t i = 0;
         while (i < text.size()) {
             const int extra = trailing(static_cast<unsigned char>(text[i]));
             if (i + extra >= text.size()) {
                 // A sequence cut short by the end of the text: one replacement character.
-                out += u'\uFFFD';
+                *next++ = u'\uFFFD';
                 break;
             }
             std::uint32_t ch = 0;  // wraps for the longest forms, as the 32-bit original did
@@ -371,15 +393,16 @@ std::u16string UTF8ToWideString(std::string_view text) {
             }
             ch -= Offsets[extra];
             if (ch <= 0xFFFF) {
-                out += static_cast<char16_t>(ch);
+                *next++ = static_cast<char16_t>(ch);
             } else if (ch <= 0x7FFFFFFF) {
                 ch -= 0x10000;
-                out += static_cast<char16_t>(0xD800 + (ch >> 10));
-                out += static_cast<char16_t>(0xDC00 + (ch & 0x3FF));
+                *next++ = static_cast<char16_t>(0xD800 + (ch >> 10));
+                *next++ = static_cast<char16_t>(0xDC00 + (ch & 0x3FF));
             } else {
-                out += u'\uFFFD';
+                *next++ = u'\uFFFD';
             }
         }
+        out.resize(static_cast<size_t>(next - out.data()));
         return out;
     });
 }

@@ -6,7 +6,6 @@
 #include "platform/DateTime.h"
 #include "platform/FileSystem.h"
 
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +35,10 @@ inline constexpr const char* NoteEndMarker = "NOTEXMLINFOEND-->";
 // Fills info from a note file or a folder. A note file without a block gets a default block
 // written into it on the way. False when the note file does not exist or cannot be read.
 bool LoadNodeFromFile(const std::string& fileName, TNoteInfo& info);
+// The same for a path the caller knows to name a file, not a folder (the listing knows it from
+// the folder entry): the file is opened once and only its head is read. knownRegular saves the
+// check that it is a regular file; without it a device or a pipe is refused.
+bool LoadNoteFromFile(const std::string& fileName, bool knownRegular, TNoteInfo& info);
 // The block's XML text (root NOTE with ORIGINAL_TITLE, ORIGINAL_URL, TITLE, DATE, TIME,
 // COMMENTS), each value written exactly as given; empty on failure.
 std::u16string GenerateNodeXML(const std::string& title, const std::string& originalTitle,
@@ -114,10 +117,25 @@ bool IsDirectory(const std::string& path);
 // A companion folder holds a note's images: its name ends in ".files" (any case) and is
 // longer than that. It is never listed as a folder of the store.
 bool IsCompanionFolder(std::string_view name);
-// Calls visit with the path of each child of a store folder (dir ends with "/") in the order
-// of the notes tree: its sub-folders sorted, companion folders left out, then (with loadFiles)
-// its "*.html" files in directory order.
-void ForEachChildPath(const std::string& dir, bool loadFiles, const std::function<void(const std::string&)>& visit);
+// One store folder as the notes tree shows it, read with one pass over its directory.
+struct TStoreFolder {
+    struct TFolder {
+        std::string Name;
+        TDateTime Created;     // the folder's last-write time
+        std::wstring SortKey;  // filled while sorting
+    };
+    struct TNote {
+        std::string Name;  // the file name, ".html" included
+        bool Regular;      // known to be a regular file
+    };
+    std::vector<TFolder> Folders;  // hidden and companion folders left out
+    std::vector<TNote> Notes;      // "*.html" entries that are not folders, in directory order
+};
+// Reads dir (ending with "/") once: each entry's type comes from the directory itself where
+// the file system gives it, so only folders and links are looked up. Notes are listed with
+// withNotes; folders are sorted by name without regard to case in the user's locale with
+// sorted. False when the folder cannot be read.
+bool ReadStoreFolder(const std::string& dir, bool withNotes, bool sorted, TStoreFolder& listing);
 // The children of a store folder (dir ends with "/") in the order of the notes tree: the
 // sub-folders sorted, then (with loadFiles) the "*.html" notes in directory order, each read
 // with LoadNodeFromFile, so a note without a block is repaired. Unreadable entries are left out.

@@ -1,13 +1,14 @@
 // Store listing: the file lists, sub-folder names and counts the notes tree is filled with.
 #include "store/ReportUtils.h"
 
-#include <functional>
-
 #include "platform/Strings.h"
 #include "settings/Trap.h"
 #include "store/SymbolicLinks.h"
 
 #include <algorithm>
+#include <dirent.h>
+#include <memory>
+#include <sys/stat.h>
 #include <unordered_set>
 
 namespace ReportUtils {
@@ -72,18 +73,9 @@ bool MyAdvBuildFileList(const std::string& path, int attr, TStringList& list, bo
 TStringList GetCurFOldersList(const std::string& folder, bool sorted) {
     TStringList names;
     TrapVoid("ReportUtils.GetCurFOlders", [&] {
-        TStringList entries;
-        MyAdvBuildFileList(folder + "*", FileSystem::faDirectory, entries, false, true, true);
-        for (const std::string& entry : entries) {
-            std::string name = Strings::StartsWith(entry, folder) ? entry.substr(folder.size())
-                                                                   : Strings::ReplaceFirstIgnoreCase(entry, folder, "");
-            if (!name.empty() && name.back() == '/') name.pop_back();
-            if (!name.empty() && !IsCompanionFolder(name)) names.push_back(std::move(name));
-        }
-        if (sorted) {
-            std::stable_sort(names.begin(), names.end(),
-                             [](const std::string& a, const std::string& b) { return Strings::AnsiCompareText(a, b) < 0; });
-        }
+        TStoreFolder listing;
+        ReadStoreFolder(folder, false, sorted, listing);
+        for (TStoreFolder::TFolder& sub : listing.Folders) names.push_back(std::move(sub.Name));
     });
     return names;
 }
@@ -94,10 +86,20 @@ std::string GetCurFOlders(const std::string& folder, bool sorted) {
 
 int GetFileCountInDir(const std::string& folder, const std::string& mask) {
     return Trap("GetFileCountInDir", -1, [&] {
-        std::vector<TSearchRec> entries;
-        if (!FileSystem::DirectoryExists(folder) || !FileSystem::ListFolder(folder, mask, FileSystem::faAnyFile, entries))
-            return -1;
-        return entries.empty() ? -1 : static_cast<int>(entries.size());
+        DIR* const handle = folder.empty() ? nullptr : ::opendir(folder.c_str());
+        if (!handle) return -1;
+        const std::unique_ptr<DIR, int (*)(DIR*)> closer(handle, ::closedir);
+        // Entries of any kind count; only a link is looked up, since a dangling one does not.
+        int count = 0;
+        while (const dirent* entry = ::readdir(handle)) {
+            const std::string name = entry->d_name;
+            if (name == "." || name == ".." || !FileSystem::MatchesMask(name, mask)) continue;
+            struct stat st {};
+            if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN)
+                if (::fstatat(::dirfd(handle), entry->d_name, &st, 0) != 0) continue;
+            ++count;
+        }
+        return count == 0 ? -1 : count;
     });
 }
 
@@ -105,22 +107,61 @@ bool IsDirectory(const std::string& path) {
     return Trap("ReportUtils.IsDirectory", false, [&] { return FileSystem::DirectoryExists(path); });
 }
 
-void ForEachChildPath(const std::string& dir, bool loadFiles, const std::function<void(const std::string&)>& visit) {
-    for (const std::string& name : GetCurFOldersList(dir, true)) visit(dir + name);
-    if (!loadFiles) return;
-    TStringList files;
-    MyAdvBuildFileList(dir + "*.html", FileSystem::faAnyFile, files, false, false, false);
-    for (const std::string& file : files)
-        if (FileSystem::FileExists(file)) visit(file);
+bool ReadStoreFolder(const std::string& dir, bool withNotes, bool sorted, TStoreFolder& listing) {
+    DIR* const handle = ::opendir(dir.empty() ? "." : dir.c_str());
+    if (!handle) return false;
+    const std::unique_ptr<DIR, int (*)(DIR*)> closer(handle, ::closedir);
+    const int dirFd = ::dirfd(handle);
+    while (const dirent* entry = ::readdir(handle)) {
+        const std::string_view name = entry->d_name;
+        if (name == "." || name == "..") continue;
+        // Hidden folders and companion folders are no folders of the store. "*.html" is matched
+        // by the name's end alone: the mask's star also matches a leading dot.
+        const bool folderName = name[0] != '.' && !IsCompanionFolder(name);
+        const bool noteName = withNotes && name.ends_with(".html");
+        unsigned char type = entry->d_type;
+        const bool typeKnown = type != DT_LNK && type != DT_UNKNOWN;
+        if (typeKnown && !(type == DT_DIR ? folderName : noteName)) continue;
+        if (!typeKnown && !folderName && !noteName) continue;
+        // A folder's last-write time is its node's date; a link or an entry without a type is
+        // judged by what it leads to (a dangling link is left out).
+        struct stat st {};
+        if (type == DT_DIR || !typeKnown) {
+            if (::fstatat(dirFd, entry->d_name, &st, 0) != 0) continue;
+            type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
+        }
+        if (type == DT_DIR && folderName) {
+            listing.Folders.push_back(
+                {std::string(name), DateTimeUtils::FromTimeT(st.st_mtim.tv_sec, static_cast<int>(st.st_mtim.tv_nsec / 1000000)), {}});
+        } else if (type != DT_DIR && noteName) {
+            listing.Notes.push_back({std::string(name), type == DT_REG});
+        }
+    }
+    if (sorted) {
+        // One collation key per name, then plain comparisons of the keys.
+        for (TStoreFolder::TFolder& sub : listing.Folders) sub.SortKey = Strings::AnsiCompareTextKey(sub.Name);
+        std::stable_sort(listing.Folders.begin(), listing.Folders.end(),
+                         [](const TStoreFolder::TFolder& a, const TStoreFolder::TFolder& b) { return a.SortKey < b.SortKey; });
+    }
+    return true;
 }
 
 std::vector<TNoteInfo> LoadFolderNodes(const std::string& dir, bool loadFiles) {
     std::vector<TNoteInfo> nodes;
     TrapVoid("ReportUtils.LoadFolderNodes", [&] {
-        ForEachChildPath(dir, loadFiles, [&](const std::string& path) {
+        TStoreFolder listing;
+        if (!ReadStoreFolder(dir, loadFiles, true, listing)) return;
+        nodes.reserve(listing.Folders.size() + listing.Notes.size());
+        for (const TStoreFolder::TFolder& sub : listing.Folders) {
+            TNoteInfo& info = nodes.emplace_back();
+            info.Name = sub.Name;
+            info.Created = sub.Created;
+            info.IsFolder = true;
+        }
+        for (const TStoreFolder::TNote& note : listing.Notes) {
             TNoteInfo info;
-            if (LoadNodeFromFile(path, info)) nodes.push_back(std::move(info));
-        });
+            if (LoadNoteFromFile(dir + note.Name, note.Regular, info)) nodes.push_back(std::move(info));
+        }
     });
     return nodes;
 }

@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <csignal>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -92,6 +94,38 @@ TEST(ForceDirectories, MakesEveryMissingParent) {
     EXPECT_FALSE(FileSystem::ForceDirectories(dir + "file/sub"));
     EXPECT_TRUE(FileSystem::RemoveTree(dir + "a"));
     EXPECT_FALSE(FileSystem::PathExists(dir + "a"));
+}
+
+TEST(TAtomicFile, TheTargetChangesOnlyOnCommitAndNoTemporaryStays) {
+    const std::string dir = TestEnv::MakeTempDir("stream");
+    const std::string file = dir + "report.html";
+    FileSystem::WriteFileAtomic(file, "old report");
+    TestEnv::WriteFile(dir + "part", std::string(100000, 'p'));
+    {
+        FileSystem::TAtomicFile out(file);
+        out.Write("head ");
+        const int fd = ::open((dir + "part").c_str(), O_RDONLY);
+        out.WriteFrom(fd);
+        ::close(fd);
+        out.Write(std::string(300000, 't'));  // more than one buffer's worth
+        EXPECT_EQ(TestEnv::ReadFile(file), "old report") << "nothing shows before the commit";
+        out.Commit(file);
+    }
+    EXPECT_EQ(TestEnv::ReadFile(file), "head " + std::string(100000, 'p') + std::string(300000, 't'));
+    {
+        FileSystem::TAtomicFile dropped(file);
+        dropped.Write(std::string(300000, 'x'));
+    }  // a cancelled report: no commit
+    EXPECT_EQ(TestEnv::ReadFile(file).substr(0, 5), "head ");
+    EXPECT_EQ(Names(dir, "*", FileSystem::faAnyFile), (std::vector<std::string>{"part", "report.html"}));
+
+    // A name that cannot be replaced (a folder holds it) leaves the bytes for another name.
+    FileSystem::ForceDirectories(dir + "busy.html/x");
+    FileSystem::TAtomicFile out(dir + "busy.html");
+    out.Write("moved on");
+    EXPECT_THROW(out.Commit(dir + "busy.html"), EInOutError);
+    out.Commit(dir + "free.html");
+    EXPECT_EQ(TestEnv::ReadFile(dir + "free.html"), "moved on");
 }
 
 // The temporary file of an atomic write has a short name of its own: a target whose name is

@@ -5,6 +5,9 @@
 #include "platform/FileSystem.h"
 #include "platform/Folders.h"
 #include "platform/Strings.h"
+#include "platform/CodePage.h"
+#include "reports/GumboDocumentLoader.h"
+#include "reports/RepGenerator.h"
 #include "reports/ReportRun.h"
 #include "settings/Options.h"
 #include "store/ReportUtils.h"
@@ -41,6 +44,13 @@ public:
 private:
     TProgressLog& FLog;
 };
+
+// The threads of this process.
+size_t ThreadCount() {
+    std::vector<FileSystem::TSearchRec> tasks;
+    FileSystem::ListFolder("/proc/self/task/", "*", FileSystem::faAnyFile, tasks);
+    return tasks.size();
+}
 
 class TRecordingBrowser : public TReportBrowser {
 public:
@@ -175,13 +185,18 @@ TEST_F(MakeReport, CancelMakesNoReportAndKeepsThePreviousOne) {
     ASSERT_NE(first, "");
     const std::string before = TestEnv::ReadFile(first);
     Note("F/d", "<p>new</p>");
+    const size_t threads = ThreadCount();
     for (int step : {0, 1, 3}) {
         Progress = {};
         Progress.CancelAtStep = step;
         EXPECT_EQ(Run("F"), "") << step;
+        EXPECT_EQ(ThreadCount(), threads) << "the run's workers are stopped with it";
         EXPECT_EQ(Progress.Steps, step);
         EXPECT_TRUE(Progress.Destroyed);
         EXPECT_EQ(TestEnv::ReadFile(first), before);
+        std::vector<FileSystem::TSearchRec> left;
+        ASSERT_TRUE(FileSystem::ListFolder(Folders::TempFolder() + "/", "*", FileSystem::faAnyFile, left));
+        EXPECT_EQ(left.size(), 1u) << "a cancelled report leaves no temporary file";
     }
 }
 
@@ -192,6 +207,57 @@ TEST_F(MakeReport, ANoteThatCannotBeReadIsLeftOutAndTheRestReported) {
     for (const char* name : {"<h2>a</h2>", "<h2>b</h2>", "<h2>c</h2>"})
         EXPECT_EQ(std::count_if(report.begin(), report.end(), [&](const std::string& l) { return l.rfind(name, 0) == 0; }), 1) << name;
     EXPECT_EQ(Progress.Steps, 5) << "four entries, one of them skipped, and the writing";
+}
+
+// Parses each note when asked, on the caller's thread: the generator as it reads one note
+// at a time and holds the whole report in memory.
+class TOneByOneLoader : public TDocumentLoader {
+public:
+    std::unique_ptr<THTMLDocument> Load(const std::string& fileName, const std::function<bool()>&) override {
+        std::string bytes;
+        if (!FileSystem::TryReadFile(fileName, bytes)) return nullptr;
+        return GumboDocumentLoader::ParseHTMLDocument(std::move(bytes), GumboDocumentLoader::FileURL(fileName));
+    }
+};
+
+TEST_F(MakeReport, TheStreamedReportIsTheWholeReportOfOneGenerator) {
+    ASSERT_TRUE(Folders::InstallShippedFiles());
+    Options->AppPath = Folders::ProgramDataFolder();
+    // More notes than the workers and the read-ahead hold, of different sizes and kinds, so
+    // notes finish out of order; some with images, one without a block, one that is no file.
+    for (int i = 0; i < 40; ++i) {
+        std::string body = "<h1>Note " + std::to_string(i) + " &amp; #NOTE_DATE#</h1>";
+        for (int k = 0; k < (i % 5) * 300; ++k) body += "<p class=x>Some <b>text</b> " + std::to_string(k) + "</p>";
+        if (i % 4 == 0) body += "<img src=\"n" + std::to_string(i) + ".files/a.png\">";
+        const std::string name = "F/n" + std::to_string(i);
+        Note(name, "<html><head><title>T" + std::to_string(i) + "</title></head><body>" + body + "</body></html>",
+             "http://www.site" + std::to_string(i % 7) + ".org/p" + std::to_string(i), "comment " + std::to_string(i));
+        if (i % 4 == 0) FileSystem::ForceDirectories(Store + name + ".files");
+    }
+    TestEnv::WriteFile(Store + "F/plain.html", "<p>no block yet</p>");
+    ASSERT_EQ(::mkfifo((Store + "F/pipe.html").c_str(), 0644), 0);
+
+    const std::string streamed = TestEnv::ReadFile(Run("F"));
+
+    TRepGenerator generator(std::make_unique<TOneByOneLoader>());
+    ReportUtils::TNoteInfo folder;
+    ASSERT_TRUE(ReportUtils::LoadNodeFromFile(Store + "F/", folder));
+    ASSERT_TRUE(generator.Initialize(Options->AppPath + "Templates/Simple.html", folder.Name, "", "", "", "", "",
+                                     DateTimeUtils::FormatShortDate(folder.Created),
+                                     DateTimeUtils::FormatLongTime(folder.Created)));
+    ReportUtils::TStringList files;
+    ReportUtils::MyAdvBuildFileList(Store + "F/*.html", FileSystem::faAnyFile, files, false, false, false);
+    for (const std::string& file : files) {
+        ReportUtils::TNoteInfo note;
+        if (!ReportUtils::LoadNodeFromFile(file, note)) continue;
+        generator.AddNote(file, note.Name, CodePage::WideToAnsi(note.OriginalTitle), CodePage::WideToAnsi(note.OriginalURL),
+                          CodePage::WideToAnsi(note.Comments), DateTimeUtils::FormatShortDate(note.Created),
+                          DateTimeUtils::FormatLongTime(note.Created));
+    }
+    TLines whole;
+    ASSERT_TRUE(generator.FinalizeToStrings(whole));
+    ASSERT_EQ(generator.NotesOut.size(), 41u);
+    EXPECT_TRUE(streamed == Strings::JoinLines(whole)) << "the streamed report differs from the whole one";
 }
 
 TEST_F(MakeReport, OpensTheReportInTheBrowser) {

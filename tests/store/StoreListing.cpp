@@ -6,6 +6,9 @@
 #include "store/ReportUtils.h"
 
 #include <algorithm>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 using namespace ReportUtils;
@@ -102,4 +105,35 @@ TEST(LoadFolderNodes, TreeOrderFoldersThenNotes) {
     EXPECT_FALSE(nodes[2].IsFolder);
     EXPECT_EQ(nodes[2].OriginalTitle, u"Unknown site") << "a note without a block is repaired";
     EXPECT_TRUE(Strings::StartsWith(TestEnv::ReadFile(dir + "x.html"), NoteWarningLine));
+}
+
+TEST(LoadFolderNodes, EntryTypesFromTheDirectoryAndThroughLinks) {
+    const std::string dir = TestEnv::MakeTempDir("types");
+    FileSystem::ForceDirectories(dir + "sub");
+    FileSystem::ForceDirectories(dir + "dir.html");  // a folder, whatever its name
+    FileSystem::ForceDirectories(dir + ".git");
+    FileSystem::ForceDirectories(dir + "n.files");
+    TestEnv::WriteFile(dir + "readme.txt", "");
+    TestEnv::WriteFile(dir + ".h.html", "<p>hidden note</p>");
+    TestEnv::WriteFile(dir + "n.html", "<p>n</p>");
+    ASSERT_TRUE(SaveNodeToXML(dir + "n.html", "n", "Page", "http://example.com/n", 45000.5, ""));
+    ASSERT_EQ(::symlink("sub", (dir + "linkdir").c_str()), 0);
+    ASSERT_EQ(::symlink("n.html", (dir + "alias.html").c_str()), 0);
+    ASSERT_EQ(::symlink("missing.html", (dir + "gone.html").c_str()), 0);
+    ASSERT_EQ(::mkfifo((dir + "pipe.html").c_str(), 0600), 0);  // must be refused, not waited on
+    const timeval times[2] = {{1700000000, 0}, {1700000000, 0}};
+    ASSERT_EQ(::utimes((dir + "sub").c_str(), times), 0);
+
+    const std::vector<TNoteInfo> nodes = LoadFolderNodes(dir, true);
+    TStringList folders, notes;
+    for (const TNoteInfo& node : nodes) (node.IsFolder ? folders : notes).push_back(node.Name);
+    EXPECT_EQ(folders, (TStringList{"dir.html", "linkdir", "sub"}));
+    EXPECT_EQ(Sorted(notes), (TStringList{".h", "alias", "n"}));
+    ASSERT_EQ(nodes.size(), 6u);
+    const TDateTime subWritten = DateTimeUtils::FromTimeT(1700000000);
+    EXPECT_EQ(nodes[1].Created, subWritten) << "a linked folder has its target's date";
+    EXPECT_EQ(nodes[2].Created, subWritten);
+    for (const TNoteInfo& node : nodes)
+        if (node.Name == "alias") EXPECT_EQ(node.OriginalURL, u"http://example.com/n") << "read through the link";
+    EXPECT_EQ(GetFileCountInDir(dir, "*.html"), 5) << "any kind counts, a dangling link does not";
 }
