@@ -19,12 +19,6 @@ namespace {
 
 TResult Refused(std::string name, std::string reason) { return {false, std::move(name), std::move(reason)}; }
 
-bool SameEntry(const std::string& a, const std::string& b) {
-    struct stat sa {}, sb {};
-    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
-}
-
 // The first of name, name-1, name-2... for which neither dir + it + ".html" nor
 // dir + it + ".files" exists, so a moved note and its pictures both land under one name.
 std::string FreeNoteName(const std::string& dir, const std::string& name) {
@@ -37,6 +31,12 @@ std::string FreeNoteName(const std::string& dir, const std::string& name) {
 }
 
 }  // namespace
+
+bool SameEntry(const std::string& a, const std::string& b) {
+    struct stat sa {}, sb {};
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
 
 std::string NoteDeleteQuestion(const std::string& name) { return "Are you sure to delete note \n\"" + name + "\"?"; }
 
@@ -157,8 +157,10 @@ TResult MoveNote(const std::string& root, const std::string& folderPath, const s
             if (MovePath(targetBase + ".html", sourceBase + ".html"))
                 return Refused(name, "cannot move the pictures folder " + sourceBase + ".files: " + error +
                                          "; nothing was moved");
-            return Refused(name, "the note is now " + targetBase + ".html but its pictures are still in " +
-                                     sourceBase + ".files (" + error + ")");
+            TResult apart = Refused(name, "the note is now " + targetBase + ".html but its pictures are still in " +
+                                              sourceBase + ".files (" + error + ")");
+            apart.Apart = true;
+            return apart;
         }
         return TResult{true, newName, {}};
     });

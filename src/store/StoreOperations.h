@@ -11,11 +11,13 @@ namespace StoreOperations {
 
 // What an operation did. Done: the files changed. Name: the node's name afterwards (a
 // numbered one when the wanted name was taken). Reason: one line saying why nothing was
-// done, or where the files are when a move could not be completed nor put back.
+// done, or where the files are when a move could not be completed nor put back. Apart: a
+// note and its companion folder ended up in different folders; the user must be told.
 struct TResult {
     bool Done = false;
     std::string Name;
     std::string Reason;
+    bool Apart = false;
 };
 
 // The question asked before a note is deleted.
@@ -35,6 +37,9 @@ std::string JoinPath(const std::string& parent, const std::string& name);
 // The directory of a folder's node path, ending with "/" (the root for "").
 std::string FolderDir(const std::string& root, const std::string& nodePath);
 
+// Whether two paths name the same file or folder (on a file system that ignores case,
+// "Idea.html" and "idea.html" may).
+bool SameEntry(const std::string& a, const std::string& b);
 // Moves a file or folder to a path where nothing is, in one file-system step; an existing
 // entry at the destination is never replaced. error gets the system's reason on failure.
 bool MovePath(const std::string& from, const std::string& to, std::string* error = nullptr);
