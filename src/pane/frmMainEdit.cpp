@@ -32,21 +32,20 @@ void FollowDefFolder(const std::string& oldPath, const std::string& newPath) {
     Options->Save();
 }
 
-// Points the note's picture references from its old companion folder to the new one
-// (relative names such as "Idea.files/a.png", written plain or percent-encoded).
+// Points the note's picture references from its old companion folder to the new one. The
+// old folder is found written plain or percent-encoded ("Idea.files/a.png"); the new one is
+// written percent-encoded, as the add-note dialog writes it.
 void PointPicturesAt(const std::string& file, const std::string& oldFolder, const std::string& newFolder) {
     const std::string html = FileSystem::ReadFile(file);
     const std::vector<HtmlImageRefs::TImageRef> refs = HtmlImageRefs::FindImageRefs(html);
-    const std::pair<std::string, std::string> forms[] = {
-        {oldFolder + "/", newFolder + "/"},
-        {QUrl::toPercentEncoding(AnsiToQ(oldFolder)).toStdString() + "/",
-         QUrl::toPercentEncoding(AnsiToQ(newFolder)).toStdString() + "/"}};
+    const std::string encodedOld = QUrl::toPercentEncoding(AnsiToQ(oldFolder)).toStdString() + "/";
+    const std::string encodedNew = QUrl::toPercentEncoding(AnsiToQ(newFolder)).toStdString() + "/";
     std::vector<std::string> urls;
     bool any = false;
     for (const auto& ref : refs) {
         std::string url;
-        for (const auto& [from, to] : forms)
-            if (url.empty() && Strings::StartsWith(ref.Url, from)) url = to + ref.Url.substr(from.size());
+        for (const std::string& from : {oldFolder + "/", encodedOld})
+            if (url.empty() && Strings::StartsWith(ref.Url, from)) url = encodedNew + ref.Url.substr(from.size());
         any = any || !url.empty();
         urls.push_back(url);
     }
