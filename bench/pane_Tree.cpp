@@ -1,5 +1,8 @@
 // The notes tree on large stores, offscreen: rebuilding the tree of a store with 1,000
-// top-level folders, and the first expansion of a folder holding 10,000 notes.
+// top-level folders, the first expansion of a folder holding 10,000 notes, and moving,
+// renaming and deleting such a folder with the tree brought up to date. None of the last
+// three reads a note: a move or rename is one file-system step, a deletion works from the
+// folder's listing.
 #include "BenchEnvironment.h"
 #include "pane/frmMain.h"
 #include "platform/FileSystem.h"
@@ -9,6 +12,7 @@
 #include <QApplication>
 #include <benchmark/benchmark.h>
 #include <cstdlib>
+#include <unistd.h>
 
 namespace {
 
@@ -92,5 +96,83 @@ void BM_ExpandFolder_10000Notes(benchmark::State& state) {
     state.counters["notes"] = static_cast<double>(pane.Model()->Root()->Children.front()->Children.size());
 }
 BENCHMARK(BM_ExpandFolder_10000Notes)->Unit(benchmark::kMillisecond);
+
+// Writes the folder dir with 10,000 notes.
+void MakeBigFolder(const std::string& dir, const std::string& note) {
+    FileSystem::ForceDirectories(dir);
+    for (int n = 0; n < 10000; ++n) FileSystem::WriteFileAtomic(dir + "note " + std::to_string(n) + ".html", note);
+    ::sync();  // the writes' own disk traffic is not the operation's
+}
+
+// A pane on a store with the top-level folders "Box A" and "Box B", the first holding Big
+// with 10,000 notes, shown with Big expanded (its notes read before any timing).
+struct TBigStore {
+    explicit TBigStore(const char* name) {
+        App();
+        const std::string store = BenchEnv::MakeTempDir(name);
+        Note = NoteBytes(store);
+        FileSystem::ForceDirectories(store + "Box B");
+        MakeBigFolder(store + "Box A/Big/", Note);
+        UseStore(store);
+        Options->DefFolder = "Box A/Big";
+        Options->ConfirmDelFolder = false;
+        Pane = std::make_unique<TfrmMain>();
+        Pane->resize(300, 800);
+        Pane->show();
+        Pane->ExpandNode(Big());
+        Settle(*Pane);
+    }
+    TNode* Big() { return Pane->FocusedNode(); }
+    std::string Note;
+    std::unique_ptr<TfrmMain> Pane;
+};
+
+void BM_MoveFolder_10000Notes(benchmark::State& state) {
+    TBigStore store("moveBig");
+    TNotesTreeModel* model = store.Pane->Model();
+    for (auto _ : state) {
+        TNode* big = store.Big();
+        TNode* otherBox = big->Parent->Index == 0 ? model->Root()->Children[1].get() : model->Root()->Children[0].get();
+        std::unique_ptr<QMimeData> data(model->mimeData({model->IndexOf(big)}));
+        if (!model->dropMimeData(data.get(), Qt::MoveAction, -1, 0, model->IndexOf(otherBox)))
+            state.SkipWithError("the folder did not move");
+        Settle(*store.Pane);
+    }
+    state.counters["notes"] = static_cast<double>(store.Big()->Children.size());
+}
+BENCHMARK(BM_MoveFolder_10000Notes)->Unit(benchmark::kMillisecond)->Iterations(50);
+
+void BM_RenameFolder_10000Notes(benchmark::State& state) {
+    TBigStore store("renameBig");
+    TNotesTreeModel* model = store.Pane->Model();
+    for (auto _ : state) {
+        TNode* big = store.Big();
+        const QString name = big->Data->Name == "Big" ? "Large" : "Big";
+        model->setData(model->IndexOf(big), name, Qt::EditRole);
+        if (big->Data->Name != name) state.SkipWithError("the folder was not renamed");
+        Settle(*store.Pane);
+    }
+    state.counters["notes"] = static_cast<double>(store.Big()->Children.size());
+}
+BENCHMARK(BM_RenameFolder_10000Notes)->Unit(benchmark::kMillisecond)->Iterations(50);
+
+void BM_DeleteFolder_10000Notes(benchmark::State& state) {
+    TBigStore store("deleteBig");
+    const std::string dir = Options->FolderToStore + "Box A/Big/";
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (!FileSystem::DirectoryExists(dir)) {
+            MakeBigFolder(dir, store.Note);
+            Options->DefFolder = "Box A/Big";  // the last deletion selected another folder
+            store.Pane->LoadTree(true);
+            Settle(*store.Pane);
+        }
+        state.ResumeTiming();
+        store.Pane->actDeleteExecute();
+        Settle(*store.Pane);
+        if (FileSystem::DirectoryExists(dir)) state.SkipWithError("the folder was not deleted");
+    }
+}
+BENCHMARK(BM_DeleteFolder_10000Notes)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace

@@ -28,8 +28,8 @@ std::string Field(std::string text) {
     return text;
 }
 
-// A node path from the command line: folder names joined by "/" (one trailing "/" allowed).
-// Empty names, "." and ".." are refused, so the path stays inside the store.
+}  // namespace
+
 bool ParseNodePath(std::string text, std::string& nodePath) {
     if (!text.empty() && text.back() == '/') text.pop_back();
     if (text.empty()) return false;
@@ -43,8 +43,6 @@ bool ParseNodePath(std::string text, std::string& nodePath) {
     nodePath = text;
     return true;
 }
-
-}  // namespace
 
 int CmdList(const TArgs& args) {
     if (args.size() > 1) return Usage();

@@ -11,6 +11,14 @@ int CmdImportFavorites(const TArgs& args);
 int CmdMail(const TArgs& args);
 int CmdRtf(const TArgs& args);
 int CmdReport(const TArgs& args);
+int CmdMkdir(const TArgs& args);
+int CmdRename(const TArgs& args);
+int CmdMove(const TArgs& args);
+int CmdDelete(const TArgs& args);
+
+// A node path from the command line: folder names joined by "/" (one trailing "/" allowed).
+// Empty names, "." and ".." are refused, so the path stays inside the store.
+bool ParseNodePath(std::string text, std::string& nodePath);
 
 // Prints the usage text to standard error and returns 2.
 int Usage();

@@ -23,6 +23,10 @@ const TCommand Commands[] = {
     {"mail", "mail FILE                  the header fields and body of a raw e-mail message", CmdMail},
     {"rtf", "rtf FILE [--pictures DIR]  the note HTML of an RTF document; pictures go to DIR", CmdRtf},
     {"report", "report NODEPATH            the report of a folder through the settings' template", CmdReport},
+    {"mkdir", "mkdir NODEPATH             make a folder (and its parents); prints its node path", CmdMkdir},
+    {"rename", "rename FOLDERPATH NEWNAME  rename a folder, numbered when the name is taken", CmdRename},
+    {"move", "move NODEPATH TARGETFOLDER move a note or folder into a folder (\"\" the root)", CmdMove},
+    {"delete", "delete NODEPATH [--yes]    delete a note with its pictures, or a folder with its content", CmdDelete},
 };
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "pane/NotesTree.h"
 
 #include <QApplication>
+#include <QDataStream>
+#include <QDrag>
 #include <QFontInfo>
 #include <QMouseEvent>
 #include <QPainter>
@@ -154,14 +156,150 @@ QVariant TNotesTreeModel::data(const QModelIndex& index, int role) const {
 bool TNotesTreeModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (!index.isValid() || role != Qt::EditRole) return false;
     TNode* node = NodeOf(index);
-    emit NewText(node, value.toString());
+    FEvents.treeNotesNewText(node, value.toString());
     emit dataChanged(index, index);
     return true;
 }
 
 Qt::ItemFlags TNotesTreeModel::flags(const QModelIndex& index) const {
-    if (!index.isValid()) return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
+    // Empty space takes drops too: it stands for the store root.
+    if (!index.isValid()) return Qt::ItemIsDropEnabled;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemIsDragEnabled |
+           Qt::ItemIsDropEnabled;
+}
+
+// ---- Drag and drop ----
+
+QStringList TNotesTreeModel::mimeTypes() const {
+    return {NodeFormat, "text/uri-list", "text/html", "text/plain", "text/rtf", "application/rtf", "message/rfc822",
+            "text/x-moz-url"};
+}
+
+QMimeData* TNotesTreeModel::mimeData(const QModelIndexList& indexes) const {
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out << quint64(reinterpret_cast<quintptr>(this));
+    for (const QModelIndex& index : indexes) {
+        TNode* node = NodeOf(index);
+        if (!index.isValid() || !node->Data) continue;
+        QStringList names;
+        for (TNode* n = node; n && n->Data; n = n->Parent) names.prepend(n->Data->Name);
+        out << names << node->Data->IsFolder;
+    }
+    auto* data = new QMimeData;
+    data->setData(NodeFormat, bytes);
+    return data;
+}
+
+bool TNotesTreeModel::canDropMimeData(const QMimeData* data, Qt::DropAction action, int, int,
+                                      const QModelIndex&) const {
+    return data && (action & supportedDropActions()) && const_cast<TNotesTreeEvents&>(FEvents).treeNotesDragOver(data);
+}
+
+bool TNotesTreeModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int,
+                                   const QModelIndex& parent) {
+    if (!data) return false;
+    TNode* target = NodeOf(parent);
+    const int count = static_cast<int>(target->Children.size());
+    if (row >= 0 && count > 0) target = target->Children[std::min(row, count - 1)].get();  // above or below a node
+    return FEvents.treeNotesDragDrop(data, action, target);
+}
+
+TNode* TNotesTreeModel::FindNode(const QStringList& names, bool isFolder) {
+    TNode* node = &FRoot;
+    for (int i = 0; i < names.size() && node; ++i) {
+        const bool last = i + 1 == names.size();
+        TNode* match = nullptr;
+        for (const auto& child : node->Children)
+            if (child->Data && child->Data->Name == names[i] && (last ? child->Data->IsFolder == isFolder : child->Data->IsFolder)) {
+                match = child.get();
+                break;
+            }
+        node = match;
+    }
+    return node == &FRoot ? nullptr : node;
+}
+
+bool TNotesTreeModel::ProcessDrop(const QMimeData* data, TNode* target) {
+    QDataStream in(data->data(NodeFormat));
+    quint64 model = 0;
+    in >> model;
+    if (in.status() != QDataStream::Ok || model != quint64(reinterpret_cast<quintptr>(this))) return false;
+    // Every dragged node is found before any moves, so one move cannot hide another's node.
+    std::vector<TNode*> nodes;
+    while (!in.atEnd()) {
+        QStringList names;
+        bool isFolder = false;
+        in >> names >> isFolder;
+        if (in.status() != QDataStream::Ok) break;
+        if (TNode* node = FindNode(names, isFolder)) nodes.push_back(node);
+    }
+    if (!target) target = &FRoot;
+    InitNode(target);
+    bool moved = false;
+    for (TNode* node : nodes) {
+        if (!FEvents.treeNotesNodeMoving(node, target)) continue;
+        MoveNode(node, target);
+        moved = true;
+    }
+    return moved;
+}
+
+void TNotesTreeModel::Renumber(TNode* parent, size_t from) {
+    for (size_t i = from; i < parent->Children.size(); ++i) parent->Children[i]->Index = static_cast<int>(i);
+}
+
+void TNotesTreeModel::MoveNode(TNode* node, TNode* target) {
+    if (!node || node == &FRoot || !target) return;
+    for (TNode* t = target; t; t = t->Parent)
+        if (t == node) return;  // never into itself
+    if (target != &FRoot && target->HasChildren && target->Children.empty()) {
+        RemoveNode(node);
+        return;
+    }
+    TNode* source = node->Parent;
+    const int from = node->Index;
+    int to = static_cast<int>(target->Children.size());
+    if (node->Data && node->Data->IsFolder) {
+        to = 0;
+        while (to < static_cast<int>(target->Children.size()) && target->Children[to]->Data &&
+               target->Children[to]->Data->IsFolder)
+            ++to;
+    }
+    if (source == target && (to == from || to == from + 1)) return;
+    beginMoveRows(IndexOf(source), from, from, IndexOf(target), to);
+    std::unique_ptr<TNode> owned = std::move(source->Children[from]);
+    source->Children.erase(source->Children.begin() + from);
+    if (source == target && to > from) --to;
+    node->Parent = target;
+    target->Children.insert(target->Children.begin() + to, std::move(owned));
+    Renumber(source, 0);
+    if (target != source) Renumber(target, 0);
+    target->HasChildren = true;
+    endMoveRows();
+    if (source != &FRoot && source->Children.empty()) {
+        source->HasChildren = false;
+        NodeChanged(source);
+    }
+}
+
+void TNotesTreeModel::RemoveNode(TNode* node) {
+    if (!node || node == &FRoot) return;
+    TNode* parent = node->Parent;
+    const int row = node->Index;
+    beginRemoveRows(IndexOf(parent), row, row);
+    parent->Children.erase(parent->Children.begin() + row);
+    Renumber(parent, static_cast<size_t>(row));
+    endRemoveRows();
+    if (parent != &FRoot && parent->Children.empty()) {
+        parent->HasChildren = false;
+        NodeChanged(parent);
+    }
+}
+
+void TNotesTreeModel::NodeChanged(TNode* node) {
+    const QModelIndex index = IndexOf(node);
+    if (index.isValid()) emit dataChanged(index, index);
 }
 
 // ---- TNotesTreeView ----
@@ -180,6 +318,15 @@ TNotesTreeView::TNotesTreeView(QWidget* parent) : QTreeView(parent) {
     setAttribute(Qt::WA_Hover);
     setAutoScroll(true);
     setItemDelegate(new TNotesTreeDelegate(this));
+    // Drags start by themselves and move (or link) nodes; drops from the tree and from other
+    // programs are accepted. Over a node a drop always means "on" it: above and below a
+    // node mean into its folder too, never beside it.
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDefaultDropAction(Qt::MoveAction);
+    setDragDropOverwriteMode(true);
+    setDropIndicatorShown(true);
     FEditTimer.setSingleShot(true);
     FEditTimer.setInterval(EditDelayMs);
     connect(this, &QTreeView::expanded, this, &TNotesTreeView::ShowChildren);
@@ -233,6 +380,18 @@ void TNotesTreeView::reset() {
     FEditIndex = QPersistentModelIndex();
     FEditTimer.stop();
     QTreeView::reset();
+}
+
+// The model moves the nodes itself when the drop is processed, so nothing is removed here
+// after the drag ends (the view's own ending would clear the dragged rows).
+void TNotesTreeView::startDrag(Qt::DropActions) {
+    const QModelIndexList indexes = selectedIndexes();
+    if (indexes.isEmpty()) return;
+    QMimeData* data = model()->mimeData(indexes);
+    if (!data) return;
+    auto* drag = new QDrag(this);
+    drag->setMimeData(data);
+    drag->exec(Qt::MoveAction | Qt::LinkAction, Qt::MoveAction);
 }
 
 // An expanded folder whose children run off the bottom scrolls them into view, as far as

@@ -7,6 +7,7 @@
 
 #include <QAbstractItemModel>
 #include <QIcon>
+#include <QMimeData>
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QTreeView>
@@ -43,6 +44,15 @@ public:
     virtual QString treeNotesGetText(TNode* node) = 0;
     virtual int treeNotesGetImageIndex(TNode* node) = 0;
     virtual QString treeNotesGetHint(TNode* node) = 0;
+    // The user finished an in-place edit of the node's caption. The caption is drawn from
+    // the record's Name, so nothing changes unless the owner renames the node.
+    virtual void treeNotesNewText(TNode* node, const QString& text) {}
+    // Drag and drop. DragOver: whether data may be dropped on the tree. DragDrop: data was
+    // dropped on target (the node under the point; the root for empty space). NodeMoving:
+    // before the tree moves a dragged node into target; the node moves only on true.
+    virtual bool treeNotesDragOver(const QMimeData* data) { return true; }
+    virtual bool treeNotesDragDrop(const QMimeData* data, Qt::DropAction action, TNode* target) { return false; }
+    virtual bool treeNotesNodeMoving(TNode* node, TNode* target) { return false; }
 };
 
 class TNotesTreeModel : public QAbstractItemModel {
@@ -82,13 +92,37 @@ public:
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-signals:
-    // The user finished an in-place edit of a node's caption. The caption is drawn from the
-    // record's Name, so nothing changes unless the receiver renames the node.
-    void NewText(TNode* node, const QString& text);
+    // ---- Drag and drop ----
+    // The format of nodes dragged inside a tree: the dragging model and each node's path.
+    static constexpr const char* NodeFormat = "application/x-quillbox-tree-nodes";
+    // The tree offers moving and linking its nodes, never copying them.
+    Qt::DropActions supportedDragActions() const override { return Qt::MoveAction | Qt::LinkAction; }
+    Qt::DropActions supportedDropActions() const override { return Qt::MoveAction | Qt::LinkAction; }
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    bool canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                         const QModelIndex& parent) const override;
+    // The drop entry point: the node under the drop point (row -1: parent itself; an invalid
+    // parent: the root, for empty space) goes to the owner's treeNotesDragDrop.
+    bool dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                      const QModelIndex& parent) override;
+    // Asks the owner about each node dragged from this tree (treeNotesNodeMoving) and moves
+    // those allowed into target as its last children. True when any moved.
+    bool ProcessDrop(const QMimeData* data, TNode* target);
+    // Moves node under target: a folder after target's last sub-folder, a note at the end.
+    // A target whose children have not been read yet only loses the node from view: its
+    // children, the moved one among them, are read from disk when it is first expanded.
+    void MoveNode(TNode* node, TNode* target);
+    // Removes a node with its children.
+    void RemoveNode(TNode* node);
+    // Repaints a node whose record changed.
+    void NodeChanged(TNode* node);
 
 private:
     void Flush();
+    void Renumber(TNode* parent, size_t from);
+    // The node of this tree at a path of names; the last name must be a folder or a note as asked.
+    TNode* FindNode(const QStringList& names, bool isFolder);
 
     TNotesTreeEvents& FEvents;
     TNode FRoot;
@@ -126,6 +160,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void reset() override;
+    // Drags the selected node with the model's data, offering move and link.
+    void startDrag(Qt::DropActions supportedActions) override;
 
 private:
     void SetHotNode(TNode* node);

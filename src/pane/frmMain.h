@@ -53,6 +53,32 @@ public:
     // ---- The index page ----
     void UpdateIndex();
 
+    // ---- Organising the store: add, rename, delete and edit; moves by dragging ----
+    // "Add Sub-Folder" (tag 0) and "Add Folder" (tag 1): a folder named after the page.
+    void actAddFolderExecute(int tag);
+    // The name proposed for a new folder from a page title.
+    static QString ProposeFolderName(const QString& title);
+    // Runs the add-folder dialog and reloads the tree on the new folder; true when accepted.
+    bool DoADdNewFolder(const QString& name, bool underCurrent);
+    // Renames a folder after an in-place edit of its caption; notes keep their names.
+    void treeNotesNewText(TNode* node, const QString& text) override;
+    void actDeleteExecute();
+    // Deletes a note's files (a folder's are gone already), removes the node, rebuilds the index page.
+    void DeleteNode(TNode* node);
+    // A folder: the in-place edit of its caption. A note: the add-note dialog in edit mode.
+    void actShowPropsExecute();
+    bool treeNotesDragOver(const QMimeData* data) override;
+    bool treeNotesDragDrop(const QMimeData* data, Qt::DropAction action, TNode* target) override;
+    // Data from another program dropped on a folder: becomes a note there through the drop target.
+    bool treeNotesForeignDrop(const QMimeData* data, TNode* folder);
+    bool treeNotesNodeMoving(TNode* node, TNode* target) override;
+    // Moves the node's files into target's folder; true lets the tree move the node. A copy
+    // request moves nothing.
+    bool ProcessNodeCopyMove(TNode* node, TNode* target, bool copy);
+    // Set by every move request; the next click on a note clears it instead of opening the
+    // note, so releasing the mouse after a drag opens nothing.
+    bool FNodeMoved = false;
+
     // ---- The web browser ----
     void SetWebBrowser(TWebBrowser* browser) { FWebBrowser = browser; }
     void SetStandalone(bool flag) { FStandalone = flag; }

@@ -24,6 +24,7 @@ inline TCliRun RunCli(std::vector<std::string> args) {
     argv.push_back(nullptr);
     const pid_t pid = ::fork();
     if (pid == 0) {
+        ::dup2(::open("/dev/null", O_RDONLY), 0);  // never a terminal to ask on
         ::dup2(::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
         ::dup2(::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
         ::execv(argv[0], argv.data());
