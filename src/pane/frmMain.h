@@ -175,9 +175,6 @@ public:
     void TBSubmenuItem2Popup();
     void actImportFavoritesExecute();
 
-    // Set when a node was moved inside the tree; the click that ends that gesture opens nothing.
-    bool FNodeMoved = false;
-
 private:
     void CreateCommands();
     void CreateMenus();

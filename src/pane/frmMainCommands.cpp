@@ -26,8 +26,8 @@ struct TActDef {
     const char* Caption;
     const char* Hint;
     int Image;
-    // nullptr: the handler takes the command's tag and is connected with ConnectCommand by the
-    // part of the pane that owns it (capture, folder editing).
+    // nullptr: the handler takes the command's tag (or is shared) and is connected with
+    // ConnectCommand after the table is made.
     void (TfrmMain::*Execute)();
 };
 
@@ -97,6 +97,10 @@ void TfrmMain::CreateCommands() {
         if (def.Execute) connect(action, &QAction::triggered, this, [this, execute = def.Execute] { (this->*execute)(); });
         FActs.append(action);
     }
+    for (const char* name : {"actAddFolder", "actAddFolderFromCur"})
+        ConnectCommand(name, [this](int tag) { actAddFolderExecute(tag); });
+    ConnectCommand("actShowProps", [this](int) { actShowPropsExecute(); });
+    ConnectCommand("actDelete", [this](int) { actDeleteExecute(); });
     FActRefresh = Action("actRefresh");
     Action("actShowConfirmDlg")->setCheckable(true);
     Action("actRepWizard")->setVisible(false);
