@@ -1,7 +1,7 @@
 // The add-note dialog's real work: the new-note-or-append rule, new notes, appends, edits,
 // and the pictures saved from files, data addresses and the web.
 #include "pane/AddNoteDlg.h"
-#include "pane/NoteImages.h"
+#include "pane/QtPictureFetcher.h"
 #include "platform/FileSystem.h"
 #include "settings/Options.h"
 #include "store/ReportUtils.h"
@@ -111,46 +111,6 @@ private slots:
         FileSystem::ForceDirectories(FStore + "Other");
     }
 
-    void appendRule() {
-        struct Case {
-            const char* what;
-            bool empty, edit, addToLast, newOnNewSite;
-            int mode;
-            const char* folder;
-            const char* site;
-            bool lastExists, append;
-        };
-        const Case cases[] = {
-            {"same folder and site", false, false, true, true, nmBySettings, "Web", "example.org", true, true},
-            {"site compared ignoring case", false, false, true, true, nmBySettings, "Web", "Example.ORG", true, true},
-            {"other site", false, false, true, true, nmBySettings, "Web", "other.net", true, false},
-            {"other site, site rule off", false, false, true, false, nmBySettings, "Web", "other.net", true, true},
-            {"other site, append whenever possible", false, false, true, true, nmAppendWhenPossible, "Web", "other.net", true, true},
-            {"always new", false, false, true, true, nmAlwaysNew, "Web", "example.org", true, false},
-            {"appending off", false, false, false, true, nmBySettings, "Web", "example.org", true, false},
-            {"other folder", false, false, true, true, nmAppendWhenPossible, "Other", "example.org", true, false},
-            {"folder compared exactly", false, false, true, true, nmBySettings, "web", "example.org", true, false},
-            {"last note gone", false, false, true, true, nmBySettings, "Web", "example.org", false, false},
-            {"empty note", true, false, true, true, nmAppendWhenPossible, "Web", "example.org", true, false},
-            {"properties command", false, true, true, true, nmAppendWhenPossible, "Web", "example.org", true, false},
-        };
-        for (const Case& c : cases) {
-            TAppendInputs in;
-            in.EmptyNote = c.empty;
-            in.EditMode = c.edit;
-            in.NoteAddToLast = c.addToLast;
-            in.NewNoteOnNewSite = c.newOnNewSite;
-            in.ForceNewNoteMode = c.mode;
-            in.Folder = c.folder;
-            in.PrevFolder = "Web";
-            in.PrevTitle = "Last";
-            in.PrevBaseURL = "example.org";
-            in.Site = c.site;
-            in.LastNoteExists = c.lastExists;
-            QVERIFY2(ChooseAppend(in) == c.append, c.what);
-        }
-    }
-
     void newNoteGetsAValidUnusedName() {
         GuiTestEnv::WriteFile(FStore + "Web/A B.html", "taken");
         auto dlg = Capture("Web", "https://www.example.org/a", "<p>Hello &amp; more</p>");
@@ -209,7 +169,7 @@ private slots:
         const QString content = QString("<p><img src=\"file://%1photo%20one.png\"> <img src='data:image/png;base64,%2'>"
                                         " <img src=%1secret.txt> <img src=\"file://%1photo%20one.png\"></p>")
                                     .arg(QString::fromStdString(pictures), QString::fromLatin1(png.toBase64()));
-        auto dlg = Capture("Web", "", content);
+        auto dlg = Capture("Web", "file://" + QString::fromStdString(pictures) + "page.html", content);
         dlg->SetTitle("Pics");
         Accept(*dlg);
         QCOMPARE(dlg->SavedImages(), 2);
@@ -221,7 +181,7 @@ private slots:
         QVERIFY(Contains(text, "secret.txt"));  // not a picture: left as it was
         QVERIFY(!FileSystem::FileExists(FStore + "Web/Pics.files/secret.txt"));
 
-        auto off = Capture("Other", "", content);
+        auto off = Capture("Other", "file://" + QString::fromStdString(pictures) + "page.html", content);
         off->SetSaveImages(false);
         off->SetTitle("NoPics");
         Accept(*off);
@@ -248,8 +208,9 @@ private slots:
         server.Responses["/big.png"] = TTinyHttpServer::Ok(QByteArray(5000, 'x'), "image/png");
         server.Responses["/page.html"] = TTinyHttpServer::Ok("<html></html>", "text/html");
         const std::string companion = GuiTestEnv::MakeTempDir("web") + "N.files/";
-        TNoteImageSaver saver(companion, "N.files", QUrl(server.Url("/articles/a.html")));
-        TNoteImageSaver::TLimits limits;
+        TQtPictureFetcher fetcher;
+        TNoteImageSaver saver(companion, "N.files", server.Url("/articles/a.html").toStdString(), &fetcher);
+        TPictureLimits limits;
         limits.MaxImageBytes = 1000;
         limits.TotalTimeoutMs = 10000;
         saver.SetLimits(limits);

@@ -1,4 +1,4 @@
-#include "pane/HtmlImageRefs.h"
+#include "store/HtmlImageRefs.h"
 
 #include "platform/Strings.h"
 
@@ -67,8 +67,19 @@ std::string EscapeAttribute(std::string_view text) {
     return out;
 }
 
+// Each recorded parse error keeps a copy of the open-element stack, so badly nested markup
+// would cost memory in the square of its depth: no errors are recorded.
+const GumboOptions& ParserOptions() {
+    static const GumboOptions options = [] {
+        GumboOptions o = kGumboDefaultOptions;
+        o.max_errors = 0;
+        return o;
+    }();
+    return options;
+}
+
 struct TOutputDeleter {
-    void operator()(GumboOutput* output) const { gumbo_destroy_output(&kGumboDefaultOptions, output); }
+    void operator()(GumboOutput* output) const { gumbo_destroy_output(&ParserOptions(), output); }
 };
 
 }  // namespace
@@ -76,7 +87,7 @@ struct TOutputDeleter {
 std::vector<TImageRef> FindImageRefs(std::string_view html) {
     std::vector<TImageRef> refs;
     std::unique_ptr<GumboOutput, TOutputDeleter> output(
-        gumbo_parse_with_options(&kGumboDefaultOptions, html.data(), html.size()));
+        gumbo_parse_with_options(&ParserOptions(), html.data(), html.size()));
     if (output) Collect(output->root, html, refs);
     return refs;
 }
