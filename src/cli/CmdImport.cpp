@@ -34,6 +34,8 @@ int CmdImport(const TArgs& args) {
                      Options->FolderToStore.c_str());
         return 2;
     }
+    // Only new files are made: one flush at the end instead of one per file.
+    FileSystem::SetSyncEachWrite(false);
     int rc = 0;
     for (const std::string& file : files) {
         const FileImport::TImportResult result = FileImport::ImportFile(file, folder);
@@ -45,5 +47,7 @@ int CmdImport(const TArgs& args) {
         std::fprintf(stderr, "quillbox-cli import: %s %s\n", file.c_str(), result.Reason.c_str());
         rc = result.Status == FileImport::TImportStatus::Unreadable ? 2 : std::max(rc, 1);
     }
+    std::fflush(stdout);
+    FileSystem::SyncAll();
     return rc;
 }

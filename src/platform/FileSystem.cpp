@@ -4,6 +4,7 @@
 #include "platform/Strings.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -128,6 +129,14 @@ std::string ReadFile(const std::string& path) {
     return bytes;
 }
 
+namespace {
+std::atomic<bool> SyncEachWrite{true};
+}  // namespace
+
+void SetSyncEachWrite(bool on) { SyncEachWrite = on; }
+
+void SyncAll() { ::sync(); }
+
 void WriteFileAtomic(const std::string& path, std::string_view bytes) {
     std::string temp = ExtractFilePath(path) + "." + ExtractFileName(path) + ".XXXXXX";
     TFd fd(::mkstemp(temp.data()));
@@ -156,7 +165,7 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes) {
         }
         done += static_cast<size_t>(n);
     }
-    if (::fsync(fd.Get()) != 0) fail("Cannot write file");
+    if (SyncEachWrite && ::fsync(fd.Get()) != 0) fail("Cannot write file");
     if (::close(fd.Release()) != 0) {
         ::unlink(temp.c_str());
         throw EInOutError("Cannot write file \"" + path + "\"");
