@@ -55,7 +55,7 @@ QVariant RunInPage(QWebEnginePage* page, const QString& script) {
         result = value;
         done = true;
     });
-    QTest::qWaitFor([&] { return done; }, 10000);
+    if (!QTest::qWaitFor([&] { return done; }, 10000)) qWarning("the page did not answer");
     return result;
 }
 
