@@ -6,7 +6,6 @@
 #include "platform/DateTime.h"
 #include "settings/Options.h"
 #include "store/NoteWriter.h"
-#include "store/ReportUtils.h"
 
 #include <exception>
 
@@ -34,15 +33,13 @@ TImportResult ImportFile(const std::string& path, const std::string& nodePath) {
     writer.Content = target.HTML;
     writer.SaveImages = Options->SaveImages;
     writer.ForceNewNoteMode = nmAlwaysNew;
+    writer.InfoCreated = DateTimeUtils::Now();  // the info block in the same write
     try {
         result.NoteFile = writer.Write(false);
     } catch (const std::exception& e) {
         result.Reason = std::string("could not be written: ") + e.what();
         return result;
     }
-    const auto ansi = [](const std::u16string& text) { return CodePage::WideToAnsi(text); };
-    ReportUtils::SaveNodeToXML(result.NoteFile, ansi(writer.Title), ansi(writer.OriginalTitle), ansi(writer.URL),
-                               DateTimeUtils::Now(), ansi(writer.Comments));
     result.Status = TImportStatus::Imported;
     return result;
 }

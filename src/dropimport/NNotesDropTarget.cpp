@@ -9,6 +9,7 @@
 #include "store/ReportUtils.h"
 
 #include <cctype>
+#include <optional>
 
 namespace {
 
@@ -131,6 +132,15 @@ bool TNNotesDropTarget::GetDataFromDataObject(TDataObject& data) {
     });
 }
 
+// Reads one format's text; the step to take when it cannot be had: the next format when it is
+// not offered, the end of the walk when it is in another medium.
+std::optional<TNNotesDropTarget::TStep> TNNotesDropTarget::ReadOrPass(TDataObject& data, const char* format,
+                                                                      std::string& bytes) {
+    const TGetResult got = ReadFormat(data, format, bytes);
+    if (got == TGetResult::Ok) return std::nullopt;
+    return got == TGetResult::NotInMemory ? TStep::Fail : TStep::Next;
+}
+
 // Runs one step's body in its trap: a failure clears HTML and ends the walk.
 template <class Body>
 static bool StepTrap(const char* label, std::u16string& html, Body&& body) {
@@ -141,13 +151,13 @@ static bool StepTrap(const char* label, std::u16string& html, Body&& body) {
 
 TNNotesDropTarget::TStep TNNotesDropTarget::ReadMessage(TDataObject& data) {
     std::string bytes;
-    const TGetResult got = ReadFormat(data, CFSTR_INETMSG, bytes);
-    if (got != TGetResult::Ok) return got == TGetResult::NotInMemory ? TStep::Fail : TStep::Next;
+    if (const auto step = ReadOrPass(data, CFSTR_INETMSG, bytes)) return *step;
     bool made = false;
+    // The message's own bytes go to the parser: widening them and narrowing them again would
+    // turn every byte the code page does not know into a replacement character.
     if (!StepTrap("TNNotesDropTarget.GetDataFromDataObject.1", HTML, [&] {
-            HTML = CodePage::AnsiToWide(bytes);
             FURL.clear();
-            made = ProccessRFC822();
+            made = ProcessMessage(bytes);
         }))
         return TStep::Fail;
     return made ? TStep::Done : TStep::Next;  // a message without an HTML body keeps its subject as Title
@@ -155,8 +165,7 @@ TNNotesDropTarget::TStep TNNotesDropTarget::ReadMessage(TDataObject& data) {
 
 TNNotesDropTarget::TStep TNNotesDropTarget::ReadHtml(TDataObject& data) {
     std::string bytes;
-    const TGetResult got = ReadFormat(data, CFSTR_HTML, bytes);
-    if (got != TGetResult::Ok) return got == TGetResult::NotInMemory ? TStep::Fail : TStep::Next;
+    if (const auto step = ReadOrPass(data, CFSTR_HTML, bytes)) return *step;
     return StepTrap("TNNotesDropTarget.GetDataFromDataObject.2", HTML, [&] { HTML = GetHTMLSelection(bytes); })
                ? TStep::Done
                : TStep::Fail;
@@ -164,8 +173,7 @@ TNNotesDropTarget::TStep TNNotesDropTarget::ReadHtml(TDataObject& data) {
 
 TNNotesDropTarget::TStep TNNotesDropTarget::ReadRtf(TDataObject& data) {
     std::string bytes;
-    const TGetResult got = ReadFormat(data, CFSTR_RTF, bytes);
-    if (got != TGetResult::Ok) return got == TGetResult::NotInMemory ? TStep::Fail : TStep::Next;
+    if (const auto step = ReadOrPass(data, CFSTR_RTF, bytes)) return *step;
     bool made = false;
     if (!StepTrap("TNNotesDropTarget.GetDataFromDataObject.3", HTML, [&] {
             HTML = ReportUtils::UTF8ToWideString(bytes);
@@ -197,8 +205,7 @@ bool TNNotesDropTarget::LinkText(TDataObject& data, std::string& text) {
 
 TNNotesDropTarget::TStep TNNotesDropTarget::ReadLink(TDataObject& data) {
     std::string url;
-    const TGetResult got = ReadFormat(data, CFSTR_URL, url);
-    if (got != TGetResult::Ok) return got == TGetResult::NotInMemory ? TStep::Fail : TStep::Next;
+    if (const auto step = ReadOrPass(data, CFSTR_URL, url)) return *step;
     bool made = false;
     if (!StepTrap("TNNotesDropTarget.GetDataFromDataObject.6", HTML, [&] {
             HTML = CodePage::AnsiToWide(url);
@@ -214,8 +221,7 @@ TNNotesDropTarget::TStep TNNotesDropTarget::ReadLink(TDataObject& data) {
 
 TNNotesDropTarget::TStep TNNotesDropTarget::ReadText(TDataObject& data) {
     std::string bytes;
-    const TGetResult got = ReadFormat(data, CFSTR_TEXT, bytes);
-    if (got != TGetResult::Ok) return got == TGetResult::NotInMemory ? TStep::Fail : TStep::Next;
+    if (const auto step = ReadOrPass(data, CFSTR_TEXT, bytes)) return *step;
     return StepTrap("TNNotesDropTarget.GetDataFromDataObject.7", HTML,
                     [&] { HTML = ReportUtils::PlainTextToHTML(CodePage::AnsiToWide(Escaped(bytes))); })
                ? TStep::Done
@@ -262,10 +268,13 @@ bool TNNotesDropTarget::ConvertRTFToHTML() {
     });
 }
 
-bool TNNotesDropTarget::ProccessRFC822() {
+bool TNNotesDropTarget::ProccessRFC822() { return ProcessMessage(CodePage::WideToAnsi(HTML)); }
+
+bool TNNotesDropTarget::ProcessMessage(const std::string& source) {
     return Trap("TNNotesDropTarget.ProccessRFC822", false, [&] {
+        HTML.clear();
         TMailMessage2000 msg;
-        msg.LoadFromSource(CodePage::WideToAnsi(HTML));
+        msg.LoadFromSource(source);
         msg.LocateTextParts();
         Title = CodePage::AnsiToWide(msg.Subject());
         HTML = CodePage::AnsiToWide(Strings::JoinLines(msg.HTMLTextLines));

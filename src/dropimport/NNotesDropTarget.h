@@ -6,6 +6,7 @@
 // HTML body, "HTML Format", "Rich Text Format", a link, plain text.
 #include "dropimport/DataObject.h"
 
+#include <optional>
 #include <string>
 
 class TNNotesDropTarget {
@@ -43,12 +44,14 @@ public:
 
 private:
     enum class TStep { Next, Done, Fail };
+    static std::optional<TStep> ReadOrPass(TDataObject& data, const char* format, std::string& bytes);
     TStep ReadMessage(TDataObject& data);
     TStep ReadHtml(TDataObject& data);
     TStep ReadRtf(TDataObject& data);
     TStep ReadLink(TDataObject& data);
     TStep ReadText(TDataObject& data);
     bool LinkText(TDataObject& data, std::string& text);
+    bool ProcessMessage(const std::string& source);
 
     std::u16string FURL;
 };

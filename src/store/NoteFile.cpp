@@ -233,22 +233,25 @@ bool SaveNodeToXML(const std::string& fileName, const std::string& title, const 
 
 bool addXMLInfoToHTML(const std::string& fileName, const std::string& xmlText) {
     return Trap("ReportUtils.addXMLInfoToHTML", false, [&] {
-        TStringList kept;
-        if (!FileSystem::FileExists(fileName)) {
+        std::string old;
+        if (!FileSystem::FileExists(fileName))
             FileSystem::ForceDirectories(FileSystem::ExtractFilePath(fileName));
-        } else {
-            // The old block is cut from the first begin marker to the first end marker after
-            // it; anything above the begin marker (an old warning line) is kept and ends up
-            // below the new block.
-            TStringList old = Strings::SplitLines(FileSystem::ReadFile(fileName));
-            if (!GetByTemplate(NoteBeginMarker, NoteEndMarker, old, true, &kept)) kept = std::move(old);
-        }
-        std::string bytes = Strings::JoinLines({NoteWarningLine, NoteBeginMarker, xmlText, NoteEndMarker});
-        bytes += Strings::JoinLines(kept);
+        else
+            old = FileSystem::ReadFile(fileName);
         // Replaced atomically: a crash or a full disk leaves the old note as it was.
-        FileSystem::WriteFileAtomic(fileName, bytes);
+        FileSystem::WriteFileAtomic(fileName, WithXMLInfo(old, xmlText));
         return true;
     });
+}
+
+std::string WithXMLInfo(std::string_view fileBytes, const std::string& xmlText) {
+    // The old block is cut from the first begin marker to the first end marker after it;
+    // anything above the begin marker (an old warning line) is kept and ends up below the new block.
+    TStringList kept;
+    TStringList old = Strings::SplitLines(fileBytes);
+    if (!GetByTemplate(NoteBeginMarker, NoteEndMarker, old, true, &kept)) kept = std::move(old);
+    std::string bytes = Strings::JoinLines({NoteWarningLine, NoteBeginMarker, xmlText, NoteEndMarker});
+    return bytes + Strings::JoinLines(kept);
 }
 
 std::string WideStringToURF8(std::u16string_view text) {

@@ -194,6 +194,10 @@ std::string TNoteWriter::Write(bool append) {
     else
         bytes = FileBytes(NewNoteDocument(Title, body));
     if (append) KeepLastNoteInfo(file);
+    if (InfoCreated) {
+        const std::u16string xml = ReportUtils::GenerateNodeXML(Ansi(Title), Ansi(OriginalTitle), Ansi(URL), *InfoCreated, Ansi(Comments));
+        bytes = ReportUtils::WithXMLInfo(bytes, ReportUtils::WideStringToURF8(xml));
+    }
     FileSystem::WriteFileAtomic(file, bytes);
 
     if (EditMode) {

@@ -2,10 +2,12 @@
 // The one writer of captured notes: decides between a new note and appending to the last one,
 // finds the note's valid and unused name, writes the HTML file atomically and saves the
 // pictures into the companion folder. The add-note dialog, the drop roads and the command-line
-// import all write through it, so every road makes the same bytes. It writes no info block:
-// the caller does that with the values the writer leaves behind.
+// import all write through it, so every road makes the same bytes. The info block is written
+// by the caller with the values the writer leaves behind, or with the same write (InfoCreated).
+#include "platform/DateTime.h"
 #include "store/NoteImages.h"
 
+#include <optional>
 #include <string>
 
 // ForceNewNoteMode values.
@@ -56,6 +58,10 @@ public:
     bool EditMode = false;
     std::u16string EditFolder, EditTitle;
     TPictureLimits Limits;
+    // With InfoCreated set, the note's info block (Title, OriginalTitle, URL, Comments and this
+    // date) goes into the file with the same write, as SaveNodeToXML would put it there: one
+    // write per note for callers without a dialog in between.
+    std::optional<TDateTime> InfoCreated;
 
     bool LastNoteExists() const;
     // Whether the capture would be appended to the last note.

@@ -16,8 +16,6 @@
 #include <QNetworkProxy>
 #include <QPlainTextEdit>
 #include <QRadioButton>
-#include <QTcpServer>
-#include <QTcpSocket>
 
 namespace {
 
@@ -32,31 +30,6 @@ QByteArray PngBytes(int size = 4) {
 }
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-// A web server on the loopback interface that answers each path with a fixed response.
-class TTinyHttpServer : public QTcpServer {
-public:
-    std::map<QByteArray, QByteArray> Responses;  // path -> whole HTTP response
-
-    TTinyHttpServer() {
-        listen(QHostAddress::LocalHost);
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* socket = nextPendingConnection()) {
-                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                    const QList<QByteArray> words = socket->readAll().split(' ');
-                    const auto it = Responses.find(words.size() > 1 ? words[1] : QByteArray());
-                    socket->write(it != Responses.end() ? it->second : QByteArray("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"));
-                    socket->disconnectFromHost();
-                });
-            }
-        });
-    }
-    QString Url(const char* path) const { return QString("http://127.0.0.1:%1%2").arg(serverPort()).arg(path); }
-    static QByteArray Ok(const QByteArray& body, const char* type) {
-        return "HTTP/1.1 200 OK\r\nContent-Type: " + QByteArray(type) + "\r\nContent-Length: " +
-               QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
-    }
-};
 
 }  // namespace
 

@@ -7,12 +7,11 @@
 #include "platform/FileSystem.h"
 #include "settings/Options.h"
 #include "store/ReportUtils.h"
+#include "support/GuiFakes.h"
 #include "support/GuiTestEnvironment.h"
 
 #include <QNetworkProxy>
 #include <QSignalSpy>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QWebEngineView>
 
 namespace {
@@ -21,32 +20,6 @@ const std::string PngBase64 =
     "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAIAAACQd1PeAAAADElEQVR4nGP4z8AAAAMBAQDJ/pLvAAAAAElFTkSuQmCC";
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-// A web site on the loopback interface that answers each path with a fixed body.
-class TSite : public QTcpServer {
-public:
-    std::map<QByteArray, std::pair<QByteArray, QByteArray>> Pages;  // path -> type, body
-    TSite() {
-        listen(QHostAddress::LocalHost);
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* socket = nextPendingConnection()) {
-                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                    const QList<QByteArray> words = socket->readAll().split(' ');
-                    const auto it = Pages.find(words.size() > 1 ? words[1] : QByteArray());
-                    if (it == Pages.end()) {
-                        socket->write("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
-                    } else {
-                        socket->write("HTTP/1.1 200 OK\r\nContent-Type: " + it->second.first + "\r\nContent-Length: " +
-                                      QByteArray::number(it->second.second.size()) + "\r\nConnection: close\r\n\r\n" +
-                                      it->second.second);
-                    }
-                    socket->disconnectFromHost();
-                });
-            }
-        });
-    }
-    QString Url(const char* path) const { return QString("http://127.0.0.1:%1%2").arg(serverPort()).arg(path); }
-};
 
 QVariant RunInPage(QWebEnginePage* page, const QString& script) {
     QVariant result;
@@ -65,7 +38,7 @@ class TestCapture : public QObject {
     Q_OBJECT
     std::string FStore;
     std::string FSecret;
-    TSite FSite;
+    TTinyHttpServer FSite;
     std::unique_ptr<TfrmBrowser> FWindow;
 
     QWebEnginePage* Page() { return FWindow->wbIE()->page(); }
@@ -77,12 +50,12 @@ private slots:
         QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
         FSecret = GuiTestEnv::MakeTempDir("private") + "secret.png";
         GuiTestEnv::WriteFile(FSecret, QByteArray::fromBase64(QByteArray::fromStdString(PngBase64)).toStdString());
-        FSite.Pages["/img/logo.png"] = {"image/png", QByteArray::fromBase64(QByteArray::fromStdString(PngBase64))};
-        FSite.Pages["/article.html"] = {
-            "text/html; charset=utf-8",
+        FSite.Responses["/img/logo.png"] = TTinyHttpServer::Ok(QByteArray::fromBase64(QByteArray::fromStdString(PngBase64)), "image/png");
+        FSite.Responses["/article.html"] = TTinyHttpServer::Ok(
             "<html><head><title>Article</title></head><body><h1>Heading</h1>"
             "<p id=\"pick\">picked <b>words</b></p><p>rest of the page</p>"
-            "<img src=\"img/logo.png\"><img src=\"file://" + QByteArray::fromStdString(FSecret) + "\"></body></html>"};
+            "<img src=\"img/logo.png\"><img src=\"file://" + QByteArray::fromStdString(FSecret) + "\"></body></html>",
+            "text/html; charset=utf-8");
         FStore = GuiTestEnv::ResetOptions();
         FileSystem::ForceDirectories(FStore + "Web");
         Options->DefFolder = "Web";

@@ -5,6 +5,7 @@
 #include "platform/Exceptions.h"
 #include "platform/FileSystem.h"
 #include "store/NoteWriter.h"
+#include "store/ReportUtils.h"
 
 #include <gtest/gtest.h>
 
@@ -139,4 +140,24 @@ TEST(NoteWriter, NewNoteDocumentEscapesItsTitleAndKeepsTheBody) {
     bad.Folder = u"../outside";
     EXPECT_THROW(bad.Write(false), EInOutError);
     EXPECT_FALSE(FileSystem::PathExists(store + "../outside"));
+}
+
+// The info block written with the note makes the same bytes as writing the note first and
+// the block after it, as the dialog's callers do.
+TEST(NoteWriter, InfoBlockInTheSameWriteMakesTheSameBytes) {
+    const std::string store = TestEnv::MakeTempDir("store");
+    const TDateTime created = DateTimeUtils::EncodeDateTime({2024, 5, 6, 7, 8, 9, 0});
+    const std::u16string content = u"<p>line one\nline two</p>\r\n<p>caf\u00e9</p>";
+    TNoteWriter twoWrites = NewCapture(store, u"https://ex.org/a", content);
+    twoWrites.Comments = u"why";
+    const std::string first = twoWrites.Write(false);
+    ReportUtils::SaveNodeToXML(first, CodePage::WideToAnsi(twoWrites.Title), CodePage::WideToAnsi(twoWrites.OriginalTitle),
+                               "https://ex.org/a", created, "why");
+    TNoteWriter oneWrite = NewCapture(store, u"https://ex.org/a", content);
+    oneWrite.Comments = u"why";
+    oneWrite.Folder = u"Other";  // the same name in another folder
+    oneWrite.InfoCreated = created;
+    const std::string second = oneWrite.Write(false);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(TestEnv::ReadFile(first), TestEnv::ReadFile(second));
 }
