@@ -1,8 +1,7 @@
-// Feeds arbitrary HTML to the picture-reference finder of the add-note dialog and rewrites
+// Feeds arbitrary HTML to the picture-reference finder of the note writer and rewrites
 // every reference found: the references must lie inside the text, in order, and the rewrite
-// must keep everything between them. The finder is plain C++ inside the Qt pane library,
-// which the fuzz build leaves out, so its one source file is compiled in here.
-#include "pane/HtmlImageRefs.cpp"
+// must keep everything between them.
+#include "store/HtmlImageRefs.h"
 
 #include <cstdint>
 #include <cstdlib>

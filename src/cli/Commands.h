@@ -19,6 +19,7 @@ int CmdDelete(const TArgs& args);
 // A node path from the command line: folder names joined by "/" (one trailing "/" allowed).
 // Empty names, "." and ".." are refused, so the path stays inside the store.
 bool ParseNodePath(std::string text, std::string& nodePath);
+int CmdImport(const TArgs& args);
 
 // Prints the usage text to standard error and returns 2.
 int Usage();

@@ -27,6 +27,7 @@ const TCommand Commands[] = {
     {"rename", "rename FOLDERPATH NEWNAME  rename a folder, numbered when the name is taken", CmdRename},
     {"move", "move NODEPATH TARGETFOLDER move a note or folder into a folder (\"\" the root)", CmdMove},
     {"delete", "delete NODEPATH [--yes]    delete a note with its pictures, or a folder with its content", CmdDelete},
+    {"import", "import [--folder NODEPATH] FILE...  each file a new note (.eml, .html, .rtf, .url, text)", CmdImport},
 };
 
 }  // namespace

@@ -4,6 +4,9 @@
 // appending to the last one, and writes the note file with its pictures. Without
 // ConfirmAddNote it does the same work without showing itself.
 #include "pane/PlumetsLib.h"
+#include "pane/QtStrings.h"
+#include "pane/QtPictureFetcher.h"
+#include "store/NoteWriter.h"
 
 #include <QDialog>
 #include <string>
@@ -15,29 +18,6 @@ class QPlainTextEdit;
 class QRadioButton;
 class QCheckBox;
 
-// ForceNewNoteMode values.
-enum : int {
-    nmAppendWhenPossible = 0,  // append to the last note whatever site the page is from
-    nmBySettings = 1,          // NewNoteOnNewSite decides about a change of site (the default)
-    nmAlwaysNew = 2,           // every capture becomes a new note
-};
-
-// What decides between a new note and appending; see ChooseAppend.
-struct TAppendInputs {
-    bool EmptyNote = false;
-    bool EditMode = false;
-    bool NoteAddToLast = true;
-    bool NewNoteOnNewSite = true;
-    int ForceNewNoteMode = nmBySettings;
-    QString Folder;
-    QString PrevFolder;
-    QString PrevTitle;
-    QString PrevBaseURL;
-    QString Site;  // the capture's site (GetShortURL of its address)
-    bool LastNoteExists = false;
-};
-bool ChooseAppend(const TAppendInputs& in);
-
 class TPlumetAddDlg : public IPlumetAddDlg {
 public:
     // prompt answers the form's complaints about the name or folder; owner owns the form.
@@ -46,68 +26,56 @@ public:
     void ShowModal() override;
     bool Accepted() override { return FAccepted; }
     void SetFlag(bool) override {}
-    QString URL() override { return FURL; }
-    void SetURL(const QString& value) override { FURL = value; }
-    QString Title() override { return FTitle; }
-    void SetTitle(const QString& value) override { FTitle = value; }
+    QString URL() override { return ToQ(FWriter.URL); }
+    void SetURL(const QString& value) override { FWriter.URL = QToWide(value); }
+    QString Title() override { return ToQ(FWriter.Title); }
+    void SetTitle(const QString& value) override { FWriter.Title = QToWide(value); }
     void SetCharset(const QString& value) override { FCharset = value; }
-    void SetContentKind(int value) override { FContentKind = value; }
-    void SetContent(const QString& value) override { FContent = value; }
-    QString Folder() override { return FFolder; }
-    void SetFolder(const QString& value) override { FFolder = value; }
-    QString OriginalTitle() override { return FOriginalTitle; }
-    void SetOriginalTitle(const QString& value) override { FOriginalTitle = value; }
-    QString Comments() override { return FComments; }
-    void SetComments(const QString& value) override { FComments = value; }
+    void SetContentKind(int value) override { FWriter.ContentKind = value; }
+    void SetContent(const QString& value) override { FWriter.Content = QToWide(value); }
+    QString Folder() override { return ToQ(FWriter.Folder); }
+    void SetFolder(const QString& value) override { FWriter.Folder = QToWide(value); }
+    QString OriginalTitle() override { return ToQ(FWriter.OriginalTitle); }
+    void SetOriginalTitle(const QString& value) override { FWriter.OriginalTitle = QToWide(value); }
+    QString Comments() override { return ToQ(FWriter.Comments); }
+    void SetComments(const QString& value) override { FWriter.Comments = QToWide(value); }
     void SetMarkColor(int) override {}
     void SetMarkBgColor(int) override {}
     void SetAutoEdit(bool value) override { FAutoEdit = value; }
-    void SetSaveImages(bool value) override { FSaveImages = value; }
+    void SetSaveImages(bool value) override { FWriter.SaveImages = value; }
     void SetStoreRoot(const QString& value) override;
     bool ConfirmAddNote() override { return FConfirmAddNote; }
     void SetConfirmAddNote(bool value) override { FConfirmAddNote = value; }
     void SetEditMode(int) override;
-    bool NewNoteOnNewSite() override { return FNewNoteOnNewSite; }
-    void SetNewNoteOnNewSite(bool value) override { FNewNoteOnNewSite = value; }
-    bool NoteAddToLast() override { return FNoteAddToLast; }
-    void SetNoteAddToLast(bool value) override { FNoteAddToLast = value; }
-    QString PrevFolder() override { return FPrevFolder; }
-    void SetPrevFolder(const QString& value) override { FPrevFolder = value; }
-    QString PrevTitle() override { return FPrevTitle; }
-    void SetPrevTitle(const QString& value) override { FPrevTitle = value; }
-    QString PrevBaseURL() override { return FPrevBaseURL; }
-    void SetPrevBaseURL(const QString& value) override { FPrevBaseURL = value; }
-    int ForceNewNoteMode() override { return FForceNewNoteMode; }
-    void SetForceNewNoteMode(int value) override { FForceNewNoteMode = value; }
-    void SetEmptyNote(bool value) override { FEmptyNote = value; }
+    bool NewNoteOnNewSite() override { return FWriter.NewNoteOnNewSite; }
+    void SetNewNoteOnNewSite(bool value) override { FWriter.NewNoteOnNewSite = value; }
+    bool NoteAddToLast() override { return FWriter.NoteAddToLast; }
+    void SetNoteAddToLast(bool value) override { FWriter.NoteAddToLast = value; }
+    QString PrevFolder() override { return ToQ(FWriter.PrevFolder); }
+    void SetPrevFolder(const QString& value) override { FWriter.PrevFolder = QToWide(value); }
+    QString PrevTitle() override { return ToQ(FWriter.PrevTitle); }
+    void SetPrevTitle(const QString& value) override { FWriter.PrevTitle = QToWide(value); }
+    QString PrevBaseURL() override { return ToQ(FWriter.PrevBaseURL); }
+    void SetPrevBaseURL(const QString& value) override { FWriter.PrevBaseURL = QToWide(value); }
+    int ForceNewNoteMode() override { return FWriter.ForceNewNoteMode; }
+    void SetForceNewNoteMode(int value) override { FWriter.ForceNewNoteMode = value; }
+    void SetEmptyNote(bool value) override { FWriter.EmptyNote = value; }
 
     // Whether the capture would be appended to the last note (before the user's choice).
-    bool WouldAppend() const;
+    bool WouldAppend() const { return FWriter.WouldAppend(); }
     // How many pictures the last write saved.
-    int SavedImages() const { return FSavedImages; }
+    int SavedImages() const { return FWriter.SavedImages(); }
 
 private:
     friend class TAddNoteForm;
-    bool LastNoteExists() const;
-    QString DefaultName() const;
-    // Makes the name valid and, for a new note, unused in the folder.
-    QString FinalTitle(const QString& name, bool append) const;
-    void WriteNote(bool append);
-    void KeepLastNoteInfo(const std::string& file);
-    std::string NoteDir(const QString& folder) const;
 
     QWidget* FOwner;
     TUserPrompt& FPrompt;
+    TQtPictureFetcher FFetcher;
+    TNoteWriter FWriter{&FFetcher};  // the capture's values and the file work
     bool FAccepted = false;
-    QString FURL, FTitle, FCharset, FContent, FFolder, FOriginalTitle, FComments, FStoreRoot;
-    QString FPrevFolder, FPrevTitle, FPrevBaseURL;
-    int FContentKind = 0;
-    int FForceNewNoteMode = nmBySettings;
-    bool FAutoEdit = false, FSaveImages = true, FConfirmAddNote = true, FNewNoteOnNewSite = true;
-    bool FNoteAddToLast = true, FEmptyNote = false, FEditMode = false;
-    // The note being edited (properties command): its folder and name when the dialog opened.
-    QString FEditFolder, FEditTitle;
-    int FSavedImages = 0;
+    QString FCharset;
+    bool FAutoEdit = false, FConfirmAddNote = true;
 };
 
 // The form the add-note dialog shows.

@@ -66,6 +66,7 @@ TfrmMain::~TfrmMain() { FormDestroy(); }
 void TfrmMain::FormCreate() {
     TrapVoid("TfrmMain.FormCreate", [&] {
         setObjectName("frmMain");
+        setAcceptDrops(true);  // foreign data dropped on the pane becomes a note
         auto* layout = new QVBoxLayout(this);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->setSpacing(0);

@@ -3,6 +3,7 @@
 // showing the notes store: folders as folder nodes, note files as note nodes under them.
 // Only the top-level folders are read at start; a folder's children are read the first
 // time it is expanded, and nothing re-reads a folder until the next LoadTree.
+#include "dropimport/NNotesDropTarget.h"
 #include "pane/MenuToolBar.h"
 #include "pane/NotesTree.h"
 #include "pane/PlumetsLib.h"
@@ -18,6 +19,11 @@
 
 #include "store/MapiCtrl.h"
 #include "store/UserPrompt.h"
+
+class QMimeData;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 
 class TfrmMain : public QWidget, public TNotesTreeEvents {
     Q_OBJECT
@@ -105,6 +111,39 @@ public:
     QAction* actRefresh() const { return FActRefresh; }
     // The image list: 0 closed folder, 1 open folder, 2 note.
     const QList<QIcon>& lstImages() const { return FImages; }
+
+    // ---- Capture: notes from the page, the clipboard and drops ----
+    // The handler of the five capture commands, told apart by the command's tag: 10 the
+    // selection, 20 an empty note, 30 the clipboard, 50 all images, 60 the entire page.
+    void actAddSelectionExecute(int tag);
+    // Capture kinds 10, 20, 50, 60 take their content from the page; kind 80 (clipboard and
+    // drops) brings content, url and title along. folder is a node path ("" the default).
+    void AddNote(int kind, const QString& content, QString folder, QString url, QString title, QString charset);
+    void UpdateNode(const QString& fileName, const QString& title, const QString& originalTitle,
+                    const QString& originalURL, const QString& comments, TDateTime created);
+    // Colours the page's selection with MarkColor on MarkBgColor and unselects it, when the
+    // setting MarkSelection is on.
+    void MarkSelection();
+    // Runs an editing command of the page by its command number: 31 select all, 55 fore
+    // colour, 51 back colour (the colour as six hexadecimal digits RRGGBB), 2007 unselect.
+    // out, when given, gets "1" when the page carried the command out, else "0".
+    void InvokeCMD(int command, int option, const QString& in, QString* out = nullptr);
+    void SelectAll();
+    // Foreign data dropped on the tree at node (its nearest folder, itself or a parent, gets
+    // the note; null: the default folder). True when the data was read and a note is queued.
+    bool DropForeignData(const QMimeData* data, TNode* node);
+    TNNotesDropTarget& DropTarget() { return *FDropTarget; }
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    // Queues the note of the data just read, so that no dialog runs inside the drop.
+    void OnDragDrop(const QString& folderPath);
+    void DoDrop(const QString& folderPath);
+    std::unique_ptr<TNNotesDropTarget> FDropTarget = std::make_unique<TNNotesDropTarget>();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -97,6 +97,8 @@ void TfrmMain::CreateCommands() {
         if (def.Execute) connect(action, &QAction::triggered, this, [this, execute = def.Execute] { (this->*execute)(); });
         FActs.append(action);
     }
+    for (const char* name : {"actAddSelection", "actAddEmpty", "actAddClipboard", "actAddAllImages", "actAddPage"})
+        ConnectCommand(name, [this](int tag) { actAddSelectionExecute(tag); });
     for (const char* name : {"actAddFolder", "actAddFolderFromCur"})
         ConnectCommand(name, [this](int tag) { actAddFolderExecute(tag); });
     ConnectCommand("actShowProps", [this](int) { actShowPropsExecute(); });

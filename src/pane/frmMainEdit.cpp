@@ -273,9 +273,8 @@ bool TfrmMain::treeNotesDragDrop(const QMimeData* data, Qt::DropAction action, T
 }
 
 // Data from another program is read by the pane's drop target, which makes a note of it in
-// the folder after the drop has returned. That road is kept apart from the tree's own drags
-// and is not connected here.
-bool TfrmMain::treeNotesForeignDrop(const QMimeData*, TNode*) { return false; }
+// the folder after the drop has returned. That road is kept apart from the tree's own drags.
+bool TfrmMain::treeNotesForeignDrop(const QMimeData* data, TNode* target) { return DropForeignData(data, target); }
 
 bool TfrmMain::treeNotesNodeMoving(TNode* node, TNode* target) { return ProcessNodeCopyMove(node, target, false); }
 

@@ -4,6 +4,7 @@
 #include "platform/Strings.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -141,6 +142,14 @@ std::string ReadFile(const std::string& path) {
     return bytes;
 }
 
+namespace {
+std::atomic<bool> SyncEachWrite{true};
+}  // namespace
+
+void SetSyncEachWrite(bool on) { SyncEachWrite = on; }
+
+void SyncAll() { ::sync(); }
+
 void WriteFileAtomic(const std::string& path, std::string_view bytes) {
     TAtomicFile file(path);
     file.Write(bytes);
@@ -274,7 +283,7 @@ void TAtomicFile::WriteAll(std::string_view bytes) {
 void TAtomicFile::Commit(const std::string& target) {
     if (!FSynced) {
         Flush();
-        if (::fsync(FFd) != 0 || ::close(std::exchange(FFd, -1)) != 0)
+        if ((SyncEachWrite && ::fsync(FFd) != 0) || ::close(std::exchange(FFd, -1)) != 0)
             throw EInOutError("Cannot write file \"" + FPath + "\"");
         FSynced = true;
     }

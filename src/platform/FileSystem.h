@@ -48,6 +48,11 @@ bool TryReadFile(const std::string& path, std::string& bytes, std::uint64_t maxB
 // Writes the bytes to a temporary file beside the target and renames it over the target, so
 // the target holds either its old content or the new one, never a part. Raises EInOutError.
 void WriteFileAtomic(const std::string& path, std::string_view bytes);
+// Whether WriteFileAtomic flushes each file to the disk before the rename (the default). A
+// batch that only makes new files may switch it off and flush once at its end with SyncAll:
+// a flush per file costs a disk round trip each.
+void SetSyncEachWrite(bool on);
+void SyncAll();
 
 // A file written piece by piece: the bytes go to a temporary file beside the target, and
 // Commit renames it over a target, so the target holds its old content or the whole new one.

@@ -3,6 +3,7 @@
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/Strings.h"
+#include "store/HtmlParsing.h"
 
 #include <algorithm>
 #include <atomic>
@@ -30,16 +31,7 @@ constexpr auto PollInterval = std::chrono::milliseconds(15);
 // the head come first.
 constexpr size_t PrescanBytes = 64 * 1024;
 
-const GumboOptions& ParserOptions() {
-    static const GumboOptions options = [] {
-        GumboOptions o = kGumboDefaultOptions;
-        // Each recorded parse error keeps a copy of the open-element stack: unlimited errors
-        // make badly nested markup cost memory in the square of its depth.
-        o.max_errors = 0;
-        return o;
-    }();
-    return options;
-}
+using HtmlParsing::ParserOptions;
 
 // Memory for one parse at a time on one thread. The parser allocates a great many small
 // pieces and frees them all together with the tree, so they are carved from large blocks and

@@ -323,28 +323,28 @@ bool SaveNodeToXML(const std::string& fileName, const std::string& title, const 
 
 bool addXMLInfoToHTML(const std::string& fileName, const std::string& xmlText) {
     return Trap("ReportUtils.addXMLInfoToHTML", false, [&] {
-        TStringList kept;
-        std::string_view mark;
-        if (!FileSystem::FileExists(fileName)) {
+        std::string old;
+        if (!FileSystem::FileExists(fileName))
             FileSystem::ForceDirectories(FileSystem::ExtractFilePath(fileName));
-        } else {
-            std::string old = FileSystem::ReadFile(fileName);
-            if (IsUtf16Text(old))
-                throw EInOutError("\"" + fileName + "\" is UTF-16 text, which is not rewritten");
-            // A UTF-8 byte-order mark stays the file's first bytes, with the block after it.
-            if (old.starts_with(Utf8Mark)) {
-                mark = Utf8Mark;
-                old.erase(0, Utf8Mark.size());
-            }
-            kept = OutsideBlock(Strings::SplitLines(old));
-        }
-        std::string bytes(mark);
-        bytes += Strings::JoinLines({NoteWarningLine, NoteBeginMarker, xmlText, NoteEndMarker});
-        bytes += Strings::JoinLines(kept);
+        else
+            old = FileSystem::ReadFile(fileName);
         // Replaced atomically: a crash or a full disk leaves the old note as it was.
-        FileSystem::WriteFileAtomic(fileName, bytes);
+        FileSystem::WriteFileAtomic(fileName, WithXMLInfo(old, xmlText));
         return true;
     });
+}
+
+std::string WithXMLInfo(std::string_view fileBytes, const std::string& xmlText) {
+    if (IsUtf16Text(fileBytes)) throw EInOutError("UTF-16 text is not rewritten");
+    // A UTF-8 byte-order mark stays the file's first bytes, with the block after it.
+    std::string bytes;
+    if (fileBytes.starts_with(Utf8Mark)) {
+        bytes = Utf8Mark;
+        fileBytes.remove_prefix(Utf8Mark.size());
+    }
+    const TStringList kept = OutsideBlock(Strings::SplitLines(fileBytes));
+    bytes += Strings::JoinLines({NoteWarningLine, NoteBeginMarker, xmlText, NoteEndMarker});
+    return bytes + Strings::JoinLines(kept);
 }
 
 std::string WideStringToURF8(std::u16string_view text) {

@@ -51,6 +51,8 @@ bool SaveNodeToXML(const std::string& fileName, const std::string& title, const 
 // and the warning lines around it; a UTF-8 byte-order mark stays first. The file is replaced
 // atomically; false (and the old file untouched) when it cannot be written or is UTF-16 text.
 bool addXMLInfoToHTML(const std::string& fileName, const std::string& xmlText);
+// The bytes addXMLInfoToHTML writes for a file that holds fileBytes ("" for a new file).
+std::string WithXMLInfo(std::string_view fileBytes, const std::string& xmlText);
 // UTF-16 code units to UTF-8, unit by unit (a surrogate half gives three bytes).
 std::string WideStringToURF8(std::u16string_view text);
 // UTF-8 to UTF-16 as the note block reader decodes it; never reads past the input.

@@ -1,7 +1,7 @@
 // The add-note dialog's real work: the new-note-or-append rule, new notes, appends, edits,
 // and the pictures saved from files, data addresses and the web.
 #include "pane/AddNoteDlg.h"
-#include "pane/NoteImages.h"
+#include "pane/QtPictureFetcher.h"
 #include "platform/FileSystem.h"
 #include "settings/Options.h"
 #include "store/ReportUtils.h"
@@ -16,8 +16,6 @@
 #include <QNetworkProxy>
 #include <QPlainTextEdit>
 #include <QRadioButton>
-#include <QTcpServer>
-#include <QTcpSocket>
 
 namespace {
 
@@ -32,31 +30,6 @@ QByteArray PngBytes(int size = 4) {
 }
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-// A web server on the loopback interface that answers each path with a fixed response.
-class TTinyHttpServer : public QTcpServer {
-public:
-    std::map<QByteArray, QByteArray> Responses;  // path -> whole HTTP response
-
-    TTinyHttpServer() {
-        listen(QHostAddress::LocalHost);
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* socket = nextPendingConnection()) {
-                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                    const QList<QByteArray> words = socket->readAll().split(' ');
-                    const auto it = Responses.find(words.size() > 1 ? words[1] : QByteArray());
-                    socket->write(it != Responses.end() ? it->second : QByteArray("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"));
-                    socket->disconnectFromHost();
-                });
-            }
-        });
-    }
-    QString Url(const char* path) const { return QString("http://127.0.0.1:%1%2").arg(serverPort()).arg(path); }
-    static QByteArray Ok(const QByteArray& body, const char* type) {
-        return "HTTP/1.1 200 OK\r\nContent-Type: " + QByteArray(type) + "\r\nContent-Length: " +
-               QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
-    }
-};
 
 }  // namespace
 
@@ -109,46 +82,6 @@ private slots:
         FPrompt = TScriptedPrompt();
         FileSystem::ForceDirectories(FStore + "Web");
         FileSystem::ForceDirectories(FStore + "Other");
-    }
-
-    void appendRule() {
-        struct Case {
-            const char* what;
-            bool empty, edit, addToLast, newOnNewSite;
-            int mode;
-            const char* folder;
-            const char* site;
-            bool lastExists, append;
-        };
-        const Case cases[] = {
-            {"same folder and site", false, false, true, true, nmBySettings, "Web", "example.org", true, true},
-            {"site compared ignoring case", false, false, true, true, nmBySettings, "Web", "Example.ORG", true, true},
-            {"other site", false, false, true, true, nmBySettings, "Web", "other.net", true, false},
-            {"other site, site rule off", false, false, true, false, nmBySettings, "Web", "other.net", true, true},
-            {"other site, append whenever possible", false, false, true, true, nmAppendWhenPossible, "Web", "other.net", true, true},
-            {"always new", false, false, true, true, nmAlwaysNew, "Web", "example.org", true, false},
-            {"appending off", false, false, false, true, nmBySettings, "Web", "example.org", true, false},
-            {"other folder", false, false, true, true, nmAppendWhenPossible, "Other", "example.org", true, false},
-            {"folder compared exactly", false, false, true, true, nmBySettings, "web", "example.org", true, false},
-            {"last note gone", false, false, true, true, nmBySettings, "Web", "example.org", false, false},
-            {"empty note", true, false, true, true, nmAppendWhenPossible, "Web", "example.org", true, false},
-            {"properties command", false, true, true, true, nmAppendWhenPossible, "Web", "example.org", true, false},
-        };
-        for (const Case& c : cases) {
-            TAppendInputs in;
-            in.EmptyNote = c.empty;
-            in.EditMode = c.edit;
-            in.NoteAddToLast = c.addToLast;
-            in.NewNoteOnNewSite = c.newOnNewSite;
-            in.ForceNewNoteMode = c.mode;
-            in.Folder = c.folder;
-            in.PrevFolder = "Web";
-            in.PrevTitle = "Last";
-            in.PrevBaseURL = "example.org";
-            in.Site = c.site;
-            in.LastNoteExists = c.lastExists;
-            QVERIFY2(ChooseAppend(in) == c.append, c.what);
-        }
     }
 
     void newNoteGetsAValidUnusedName() {
@@ -209,7 +142,7 @@ private slots:
         const QString content = QString("<p><img src=\"file://%1photo%20one.png\"> <img src='data:image/png;base64,%2'>"
                                         " <img src=%1secret.txt> <img src=\"file://%1photo%20one.png\"></p>")
                                     .arg(QString::fromStdString(pictures), QString::fromLatin1(png.toBase64()));
-        auto dlg = Capture("Web", "", content);
+        auto dlg = Capture("Web", "file://" + QString::fromStdString(pictures) + "page.html", content);
         dlg->SetTitle("Pics");
         Accept(*dlg);
         QCOMPARE(dlg->SavedImages(), 2);
@@ -221,7 +154,7 @@ private slots:
         QVERIFY(Contains(text, "secret.txt"));  // not a picture: left as it was
         QVERIFY(!FileSystem::FileExists(FStore + "Web/Pics.files/secret.txt"));
 
-        auto off = Capture("Other", "", content);
+        auto off = Capture("Other", "file://" + QString::fromStdString(pictures) + "page.html", content);
         off->SetSaveImages(false);
         off->SetTitle("NoPics");
         Accept(*off);
@@ -248,8 +181,9 @@ private slots:
         server.Responses["/big.png"] = TTinyHttpServer::Ok(QByteArray(5000, 'x'), "image/png");
         server.Responses["/page.html"] = TTinyHttpServer::Ok("<html></html>", "text/html");
         const std::string companion = GuiTestEnv::MakeTempDir("web") + "N.files/";
-        TNoteImageSaver saver(companion, "N.files", QUrl(server.Url("/articles/a.html")));
-        TNoteImageSaver::TLimits limits;
+        TQtPictureFetcher fetcher;
+        TNoteImageSaver saver(companion, "N.files", server.Url("/articles/a.html").toStdString(), &fetcher);
+        TPictureLimits limits;
         limits.MaxImageBytes = 1000;
         limits.TotalTimeoutMs = 10000;
         saver.SetLimits(limits);

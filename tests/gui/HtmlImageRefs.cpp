@@ -1,7 +1,7 @@
 // Finding and rewriting picture references in captured HTML, and the error hook of the
 // application object.
 #include "pane/Application.h"
-#include "pane/HtmlImageRefs.h"
+#include "store/HtmlImageRefs.h"
 #include "platform/Exceptions.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QTcpSocket>
 #include <QTimer>
 #include <QWidget>
 #include <memory>
@@ -46,4 +47,24 @@ void OnNextModal(std::function<void(QWidget*)> action, int timeoutMs) {
         if (modal) action(modal);
     });
     timer->start(10);
+}
+
+TTinyHttpServer::TTinyHttpServer() {
+    listen(QHostAddress::LocalHost);
+    connect(this, &QTcpServer::newConnection, this, [this] {
+        while (QTcpSocket* socket = nextPendingConnection()) {
+            connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                const QList<QByteArray> words = socket->readAll().split(' ');
+                const auto it = Responses.find(words.size() > 1 ? words[1] : QByteArray());
+                socket->write(it != Responses.end() ? it->second
+                                                    : QByteArray("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"));
+                socket->disconnectFromHost();
+            });
+        }
+    });
+}
+
+QByteArray TTinyHttpServer::Ok(const QByteArray& body, const char* type) {
+    return "HTTP/1.1 200 OK\r\nContent-Type: " + QByteArray(type) + "\r\nContent-Length: " +
+           QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
 }

@@ -5,6 +5,8 @@
 #include "store/UserPrompt.h"
 
 #include <QStringList>
+#include <QTcpServer>
+#include <map>
 #include <deque>
 #include <functional>
 #include <string>
@@ -45,6 +47,17 @@ public:
     void Navigate(const QString& address, const QString& target, bool noCache) override {
         Navigations.push_back({address, target, noCache});
     }
+};
+
+// A web server on the loopback interface that answers each path with a fixed response.
+class TTinyHttpServer : public QTcpServer {
+public:
+    std::map<QByteArray, QByteArray> Responses;  // path -> whole HTTP response
+
+    TTinyHttpServer();
+    QString Url(const char* path) const { return QString("http://127.0.0.1:%1%2").arg(serverPort()).arg(path); }
+    // A whole "200 OK" response with the body.
+    static QByteArray Ok(const QByteArray& body, const char* type);
 };
 
 // Runs action on the next modal dialog once it is showing (within timeoutMs).

@@ -1,6 +1,6 @@
 #pragma once
-// Finds the pictures an HTML text refers to and rewrites those references, so the add-note
-// dialog can save a page's images beside a note and point the note at its own copies. Plain
+// Finds the pictures an HTML text refers to and rewrites those references, so the note writer
+// can save a page's images beside a note and point the note at its own copies. Plain
 // C++ over the gumbo HTML5 parser: the text may be a whole document or a fragment (a
 // selection), and any bytes at all are safe to hand in.
 #include <string>

@@ -1,6 +1,7 @@
-#include "pane/HtmlImageRefs.h"
+#include "store/HtmlImageRefs.h"
 
 #include "platform/Strings.h"
+#include "store/HtmlParsing.h"
 
 #include <gumbo.h>
 
@@ -67,16 +68,29 @@ std::string EscapeAttribute(std::string_view text) {
     return out;
 }
 
+using HtmlParsing::ParserOptions;
+
 struct TOutputDeleter {
-    void operator()(GumboOutput* output) const { gumbo_destroy_output(&kGumboDefaultOptions, output); }
+    void operator()(GumboOutput* output) const { gumbo_destroy_output(&ParserOptions(), output); }
 };
 
 }  // namespace
 
+// Whether the text may hold a picture element at all: "<img", "<image" or "<input" in any case.
+// A text without one is not parsed, which saves most of the work for mail and plain text.
+bool MayHoldPictures(std::string_view html) {
+    for (size_t at = html.find('<'); at != std::string_view::npos && at + 2 < html.size(); at = html.find('<', at + 1)) {
+        const char a = static_cast<char>(html[at + 1] | 0x20), b = static_cast<char>(html[at + 2] | 0x20);
+        if (a == 'i' && (b == 'm' || b == 'n')) return true;
+    }
+    return false;
+}
+
 std::vector<TImageRef> FindImageRefs(std::string_view html) {
     std::vector<TImageRef> refs;
+    if (!MayHoldPictures(html)) return refs;
     std::unique_ptr<GumboOutput, TOutputDeleter> output(
-        gumbo_parse_with_options(&kGumboDefaultOptions, html.data(), html.size()));
+        gumbo_parse_with_options(&ParserOptions(), html.data(), html.size()));
     if (output) Collect(output->root, html, refs);
     return refs;
 }
