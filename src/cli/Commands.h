@@ -11,6 +11,7 @@ int CmdImportFavorites(const TArgs& args);
 int CmdMail(const TArgs& args);
 int CmdRtf(const TArgs& args);
 int CmdReport(const TArgs& args);
+int CmdSearch(const TArgs& args);
 
 // Prints the usage text to standard error and returns 2.
 int Usage();

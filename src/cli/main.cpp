@@ -23,6 +23,7 @@ const TCommand Commands[] = {
     {"mail", "mail FILE                  the header fields and body of a raw e-mail message", CmdMail},
     {"rtf", "rtf FILE [--pictures DIR]  the note HTML of an RTF document; pictures go to DIR", CmdRtf},
     {"report", "report NODEPATH            the report of a folder through the settings' template", CmdReport},
+    {"search", "search [--limit N] QUERY... the notes holding the words, best first; --rebuild remakes the index", CmdSearch},
 };
 
 }  // namespace

@@ -197,6 +197,16 @@ bool LoadNodeFromFile(const std::string& fileName, TNoteInfo& info) {
     });
 }
 
+bool ReadNodeInfo(const std::string& fileName, TNoteInfo& info) {
+    return Trap("ReportUtils.ReadNodeInfo", false, [&] {
+        if (!FileSystem::FileExists(fileName)) return false;
+        info.Name = FileSystem::ChangeFileExt(FileSystem::ExtractFileName(fileName), "");
+        std::string block;
+        if (ReadInfoBlock(fileName, block)) ReadBlockXML(UTF8ToWideString(block), info);
+        return true;
+    });
+}
+
 std::u16string GenerateNodeXML(const std::string& title, const std::string& originalTitle,
                                const std::string& originalURL, TDateTime created, const std::string& comments) {
     return Trap("ReportUtils.GenerateNodeXML", std::u16string(), [&] {

@@ -36,6 +36,9 @@ inline constexpr const char* NoteEndMarker = "NOTEXMLINFOEND-->";
 // Fills info from a note file or a folder. A note file without a block gets a default block
 // written into it on the way. False when the note file does not exist or cannot be read.
 bool LoadNodeFromFile(const std::string& fileName, TNoteInfo& info);
+// Reads a note file's metadata without ever writing to it: a file without a block gets its
+// name and nothing else. False when the note file cannot be read.
+bool ReadNodeInfo(const std::string& fileName, TNoteInfo& info);
 // The block's XML text (root NOTE with ORIGINAL_TITLE, ORIGINAL_URL, TITLE, DATE, TIME,
 // COMMENTS), each value passed through decodeHTTPstring; empty on failure.
 std::u16string GenerateNodeXML(const std::string& title, const std::string& originalTitle,
