@@ -23,7 +23,7 @@ std::string_view FieldFilter(std::string_view text, size_t& prefixLength) {
     struct TField { std::string_view Prefix, Filter; };
     static const TField fields[] = {{"title:", "{title otitle} : "}, {"url:", "url : "}, {"comments:", "comments : "}};
     for (const TField& f : fields) {
-        if (text.size() > f.Prefix.size() && Strings::AsciiSameText(text.substr(0, f.Prefix.size()), f.Prefix)) {
+        if (text.size() >= f.Prefix.size() && Strings::AsciiSameText(text.substr(0, f.Prefix.size()), f.Prefix)) {
             prefixLength = f.Prefix.size();
             return f.Filter;
         }
