@@ -18,6 +18,8 @@
 
 #include "store/UserPrompt.h"
 
+class TSearchBox;
+
 class TfrmMain : public QWidget, public TNotesTreeEvents {
     Q_OBJECT
 public:
@@ -78,6 +80,8 @@ public:
     QAction* actRefresh() const { return FActRefresh; }
     // The image list: 0 closed folder, 1 open folder, 2 note.
     const QList<QIcon>& lstImages() const { return FImages; }
+    // The search field above the tree and its results.
+    TSearchBox* SearchBox() const { return FSearchBox; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -103,4 +107,5 @@ private:
     QMenu* FPopTree = nullptr;
     QAction* FActRefresh = nullptr;
     QList<QIcon> FImages;
+    TSearchBox* FSearchBox = nullptr;
 };

@@ -7,15 +7,16 @@
 #include "search/SearchQuery.h"
 #include "settings/Trap.h"
 #include "store/ReportUtils.h"
+#include "store/SymbolicLinks.h"
 
 #include <algorithm>
+#include <cmath>
 #include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <sqlite3.h>
 #include <stdexcept>
-#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 #include <unordered_map>
@@ -27,6 +28,9 @@ namespace {
 constexpr int SchemaVersion = 1;
 // How long a statement waits for another connection's write to end.
 constexpr int BusyTimeoutMs = 10000;
+// Regular files, hidden and read-only ones too; never devices or pipes, whose reading could block.
+constexpr int NoteFileAttributes = FileSystem::faReadOnly | FileSystem::faHidden | FileSystem::faArchive;
+constexpr double MillisecondsPerDay = 86400000.0;
 // How many notes the text extraction may run ahead of the database writer.
 constexpr size_t ExtractLookahead = 256;
 
@@ -97,7 +101,7 @@ std::string AnsiToUtf8(const std::string& text) {
 struct TFileStamp {
     std::string Path;
     std::int64_t Size = 0;
-    std::int64_t MTime = 0;  // nanoseconds
+    std::int64_t MTime = 0;  // milliseconds
 };
 
 // A note to be written into the index: what is known of it and what is read from it.
@@ -115,34 +119,21 @@ TNoteRow Row(std::int64_t id, const TFileStamp& stamp) {
     return row;
 }
 
-// True for the paths the notes tree shows: a note in a folder of the store (the root shows
-// folders only), not inside a companion folder, with no hidden part.
-bool IsTreeNote(std::string_view path) {
-    size_t start = 0, slash;
-    bool inFolder = false;
-    while ((slash = path.find('/', start)) != std::string_view::npos) {
-        const std::string_view folder = path.substr(start, slash - start);
-        if (folder.empty() || folder[0] == '.' || ReportUtils::IsCompanionFolder(folder)) return false;
-        inFolder = true;
-        start = slash + 1;
-    }
-    return inFolder && start < path.size() && path[start] != '.';
-}
-
-// Every note file below the store root with its size and modification time.
+// Every note the notes tree shows, with its size and modification time: the "*.html" files
+// of every folder below the store root (the root itself shows folders only), companion
+// folders left out as the tree leaves them out. Links to folders are not followed.
 std::vector<TFileStamp> WalkStore(const std::string& root) {
-    ReportUtils::TStringList files;
-    ReportUtils::MyAdvBuildFileList(root + "*.html", FileSystem::faAnyFile, files, true, false, false);
     std::vector<TFileStamp> stamps;
-    stamps.reserve(files.size());
-    for (const std::string& file : files) {
-        if (file.compare(0, root.size(), root) != 0) continue;
-        TFileStamp s{file.substr(root.size())};
-        struct stat st {};
-        if (!IsTreeNote(s.Path) || ::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-        s.Size = st.st_size;
-        s.MTime = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-        stamps.push_back(std::move(s));
+    std::vector<std::string> folders = {""};
+    while (!folders.empty()) {
+        const std::string folder = std::move(folders.back());
+        folders.pop_back();
+        for (const std::string& name : ReportUtils::GetCurFOldersList(root + folder, false))
+            if (!ReportUtils::IsSymbolicLink(root + folder + name)) folders.push_back(folder + name + "/");
+        std::vector<FileSystem::TSearchRec> entries;
+        if (folder.empty() || !FileSystem::ListFolder(root + folder, "*.html", NoteFileAttributes, entries)) continue;
+        for (const FileSystem::TSearchRec& e : entries)
+            stamps.push_back({folder + e.Name, e.Size, std::llround(e.Time * MillisecondsPerDay)});
     }
     return stamps;
 }
@@ -413,10 +404,15 @@ bool TSearchIndex::Rebuild() {
 }
 
 std::vector<TSearchHit> TSearchIndex::Search(std::string_view query, int limit) {
-    return Trap("TSearchIndex.Search", std::vector<TSearchHit>(), [&] {
+    if (SearchQuery::ToMatchExpression(query).empty() || limit <= 0) return {};
+    Update();
+    return Query(query, limit);
+}
+
+std::vector<TSearchHit> TSearchIndex::Query(std::string_view query, int limit) {
+    return Trap("TSearchIndex.Query", std::vector<TSearchHit>(), [&] {
         const std::string expression = SearchQuery::ToMatchExpression(query);
         if (expression.empty() || limit <= 0) return std::vector<TSearchHit>();
-        Update();
         return F->WithIndex([&] { return F->Query(expression, limit); });
     });
 }

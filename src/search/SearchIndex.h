@@ -37,6 +37,8 @@ public:
     // Updates the index, then returns the notes matching the query (see SearchQuery), best
     // first, at most limit of them.
     std::vector<TSearchHit> Search(std::string_view query, int limit);
+    // The same query on the index as it stands, without looking at the store.
+    std::vector<TSearchHit> Query(std::string_view query, int limit);
     // The number of notes the index holds, -1 when it cannot be read.
     int NoteCount();
 
