@@ -39,11 +39,13 @@ public:
 
     explicit TWorker(TDone done) : FDone(std::move(done)), FThread([this] { Run(); }) {}
 
-    // Waits for the running job: the first indexing of a large store can take a while.
+    // Stops the running job: an indexing keeps what it has written, the rest is indexed by
+    // the next search.
     ~TWorker() {
         {
             std::lock_guard lock(FMutex);
             FStop = true;
+            if (FIndex) FIndex->Stop();
         }
         FWake.notify_all();
         FThread.join();
@@ -59,7 +61,6 @@ public:
 
 private:
     void Run() {
-        std::unique_ptr<TSearchIndex> index;
         std::string root;
         for (;;) {
             TSearchJob job;
@@ -70,12 +71,14 @@ private:
                 job = std::move(*FPending);
                 FPending.reset();
             }
-            if (!index || job.Root != root) {
+            if (!FIndex || job.Root != root) {
                 root = job.Root;
-                index = std::make_unique<TSearchIndex>(TSearchIndex::DefaultIndexFile(), root);
+                auto index = std::make_unique<TSearchIndex>(TSearchIndex::DefaultIndexFile(), root);
+                std::lock_guard lock(FMutex);
+                FIndex = std::move(index);
             }
-            if (job.Query.empty()) index->Update();
-            else FDone(job.Serial, index->Search(job.Query, ResultLimit));
+            if (job.Query.empty()) FIndex->Update();
+            else FDone(job.Serial, FIndex->Search(job.Query, ResultLimit));
         }
     }
 
@@ -84,6 +87,7 @@ private:
     std::condition_variable FWake;
     std::optional<TSearchJob> FPending;
     bool FStop = false;
+    std::unique_ptr<TSearchIndex> FIndex;  // set on the search thread, under the mutex
     std::thread FThread;  // last: starts once the members above exist
 };
 

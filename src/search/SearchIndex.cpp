@@ -17,6 +17,7 @@
 #include <mutex>
 #include <sqlite3.h>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 #include <unordered_map>
@@ -157,9 +158,11 @@ void ReadNote(const std::string& root, TNoteRow& row) {
 }
 
 // Reads the rows on worker threads while the caller writes them in order: write(row) runs on
-// the calling thread, never more than ExtractLookahead rows behind the readers.
+// the calling thread, never more than ExtractLookahead rows behind the readers. Once
+// stopping is set no further row is written.
 template <class Write>
-void ReadAndWrite(const std::string& root, std::vector<TNoteRow>& rows, Write&& write) {
+void ReadAndWrite(const std::string& root, std::vector<TNoteRow>& rows, const std::atomic<bool>& stopping,
+                  Write&& write) {
     std::mutex mutex;
     std::condition_variable changed;
     std::vector<char> ready(rows.size(), 0);
@@ -195,7 +198,7 @@ void ReadAndWrite(const std::string& root, std::vector<TNoteRow>& rows, Write&& 
                changed.notify_all();
            },
            workers};
-    for (size_t i = 0; i < rows.size(); ++i) {
+    for (size_t i = 0; i < rows.size() && !stopping; ++i) {
         {
             std::unique_lock lock(mutex);
             changed.wait(lock, [&] { return ready[i] != 0; });
@@ -213,6 +216,8 @@ void ReadAndWrite(const std::string& root, std::vector<TNoteRow>& rows, Write&& 
 struct TSearchIndex::TImpl {
     std::string File, Root;
     sqlite3* Db = nullptr;
+    ino_t Inode = 0;  // of the file opened, to notice a file made again by another process
+    std::atomic<bool> Stopping{false};
 
     ~TImpl() { Close(); }
 
@@ -279,13 +284,21 @@ struct TSearchIndex::TImpl {
         Exec("COMMIT");
     }
 
+    static ino_t InodeOf(const std::string& file) {
+        struct stat st {};
+        return ::stat(file.c_str(), &st) == 0 ? st.st_ino : 0;
+    }
+
     void Open() {
-        if (Db) return;
-        FileSystem::ForceDirectories(FileSystem::ExtractFilePath(File));
-        if (TryOpen()) return;
+        if (Db && InodeOf(File) == Inode) return;
         Close();
-        RemoveFiles();
-        if (!TryOpen()) throw ESqlError(SQLITE_CANTOPEN, "cannot make the index " + File);
+        FileSystem::ForceDirectories(FileSystem::ExtractFilePath(File));
+        if (!TryOpen()) {
+            Close();
+            RemoveFiles();
+            if (!TryOpen()) throw ESqlError(SQLITE_CANTOPEN, "cannot make the index " + File);
+        }
+        Inode = InodeOf(File);
     }
 
     void Reset() {
@@ -338,7 +351,7 @@ struct TSearchIndex::TImpl {
         TStatement insertNote(Db, "INSERT INTO notes(path, size, mtime, created) VALUES(?, ?, ?, ?)");
         TStatement updateNote(Db, "UPDATE notes SET size = ?, mtime = ?, created = ? WHERE id = ?");
         TStatement insertText(Db, "INSERT INTO fts(rowid, path, title, otitle, url, comments, body) VALUES(?, ?, ?, ?, ?, ?, ?)");
-        ReadAndWrite(Root, changed, [&](TNoteRow& row) {
+        ReadAndWrite(Root, changed, Stopping, [&](TNoteRow& row) {
             if (row.Id) {
                 updateNote.Bind(1, row.Stamp.Size).Bind(2, row.Stamp.MTime).Bind(3, row.Created).Bind(4, row.Id).Run();
                 deleteText.Bind(1, row.Id).Run();
@@ -394,6 +407,8 @@ TSearchIndex::~TSearchIndex() = default;
 bool TSearchIndex::Update() {
     return TrapVoid("TSearchIndex.Update", [&] { F->WithIndex([&] { F->UpdateOpen(); }); });
 }
+
+void TSearchIndex::Stop() { F->Stopping = true; }
 
 bool TSearchIndex::Rebuild() {
     return TrapVoid("TSearchIndex.Rebuild", [&] {

@@ -39,6 +39,9 @@ public:
     std::vector<TSearchHit> Search(std::string_view query, int limit);
     // The same query on the index as it stands, without looking at the store.
     std::vector<TSearchHit> Query(std::string_view query, int limit);
+    // Makes a running update end soon, keeping the notes written so far, and every later
+    // update end at once; callable from any thread.
+    void Stop();
     // The number of notes the index holds, -1 when it cannot be read.
     int NoteCount();
 

@@ -235,3 +235,22 @@ TEST_F(SearchIndexTest, SearchesWhileAnotherConnectionUpdates) {
     EXPECT_EQ(wrong, 0) << searches << " searches";
     EXPECT_EQ(Find("generated", 1000).size(), 300u);
 }
+
+TEST_F(SearchIndexTest, StoppedUpdatesWriteNothingMoreAndTheNextIndexCatchesUp) {
+    for (int i = 0; i < 20; ++i) WriteNote("Many/Note " + std::to_string(i), "<p>common word</p>");
+    Index().Stop();
+    EXPECT_TRUE(Index().Update());
+    EXPECT_EQ(Index().NoteCount(), 0);
+    FIndex.reset();
+    EXPECT_EQ(Find("common").size(), 20u);
+}
+
+TEST_F(SearchIndexTest, FollowsAnIndexFileMadeAgainByAnotherConnection) {
+    WriteTravelAndCooking();
+    ASSERT_EQ(Find("garlic").size(), 2u);
+    TSearchIndex other(IndexFile, Store);
+    ASSERT_TRUE(other.Rebuild());
+    WriteNote("Cook/Soup", "<p>garlic soup</p>");
+    EXPECT_EQ(Find("garlic").size(), 3u);
+    EXPECT_EQ(other.Query("soup", 10).size(), 1u);
+}
