@@ -180,7 +180,8 @@ void TSearchBox::ShowHits(int serial, const std::vector<TSearchHit>& hits) {
             const QString title = QString::fromUtf8(hit.Title.data(), static_cast<qsizetype>(hit.Title.size()));
             const QString passage = QString::fromUtf8(hit.Passage.data(), static_cast<qsizetype>(hit.Passage.size()));
             auto* item = new QListWidgetItem(title + "\n" + passage, FResults);
-            item->setToolTip(AnsiToQ(hit.NodePath));
+            // Tool tips take markup: the path is escaped, so a name like "<b>" shows as written.
+            item->setToolTip("<p>" + AnsiToQ(hit.NodePath).toHtmlEscaped() + "</p>");
             item->setData(FileNameRole, AnsiToQ(hit.FileName));
             item->setData(NodePathRole, AnsiToQ(hit.NodePath));
         }

@@ -61,6 +61,7 @@ private slots:
         QVERIFY(!pane->treeNotes()->isVisible());
         QVERIFY(box->lstResults()->isVisible());
         QCOMPARE(box->lstResults()->item(0)->text(), QString("Rome\nCafé near the Colosseum"));
+        QCOMPARE(box->lstResults()->item(0)->toolTip(), QString("<p>Trips/Italy/Rome</p>"));
         QCOMPARE(Search(*pane, "nothing-of-the-sort"), QStringList{"No notes found"});
         QCOMPARE(box->lstResults()->item(0)->flags(), Qt::NoItemFlags);
         // Escape empties the field and brings the tree back.
@@ -68,6 +69,13 @@ private slots:
         QCOMPARE(box->edtSearch()->text(), QString());
         QVERIFY(pane->treeNotes()->isVisible());
         QVERIFY(!box->lstResults()->isVisible());
+    }
+
+    void escapesNamesInTheToolTip() {
+        WriteNote("A&B/<i>bold", "<p>marked</p>");
+        auto pane = MakePane();
+        QCOMPARE(Search(*pane, "marked"), QStringList{"<i>bold"});
+        QCOMPARE(pane->SearchBox()->lstResults()->item(0)->toolTip(), QString("<p>A&amp;B/&lt;i&gt;bold</p>"));
     }
 
     void followsNotesAddedAfterTheFirstSearch() {
