@@ -17,13 +17,6 @@ std::string Utf8ToAnsi(const std::string& text) {
     return CodePage::IsUtf8() ? text : CodePage::WideToAnsi(CodePage::Utf8ToUtf16(text));
 }
 
-// One field of a tab-separated line: tabs and line ends inside it become blanks.
-std::string Field(std::string text) {
-    for (char& c : text)
-        if (c == '\t' || c == '\r' || c == '\n') c = ' ';
-    return text;
-}
-
 bool ParseLimit(const std::string& text, int& limit) {
     char* end = nullptr;
     const long value = std::strtol(text.c_str(), &end, 10);

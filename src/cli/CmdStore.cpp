@@ -21,13 +21,6 @@ public:
     }
 };
 
-// One field of a tab-separated line: tabs and line ends inside it become blanks.
-std::string Field(std::string text) {
-    for (char& c : text)
-        if (c == '\t' || c == '\r' || c == '\n') c = ' ';
-    return text;
-}
-
 // A node path from the command line: folder names joined by "/" (one trailing "/" allowed).
 // Empty names, "." and ".." are refused, so the path stays inside the store.
 bool ParseNodePath(std::string text, std::string& nodePath) {
@@ -45,6 +38,12 @@ bool ParseNodePath(std::string text, std::string& nodePath) {
 }
 
 }  // namespace
+
+std::string Field(std::string text) {
+    for (char& c : text)
+        if (c == '\t' || c == '\r' || c == '\n') c = ' ';
+    return text;
+}
 
 int CmdList(const TArgs& args) {
     if (args.size() > 1) return Usage();

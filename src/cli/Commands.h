@@ -13,5 +13,8 @@ int CmdRtf(const TArgs& args);
 int CmdReport(const TArgs& args);
 int CmdSearch(const TArgs& args);
 
+// One field of a tab-separated output line: tabs and line ends inside it become blanks.
+std::string Field(std::string text);
+
 // Prints the usage text to standard error and returns 2.
 int Usage();
