@@ -13,7 +13,7 @@ file(GLOB QB_PANE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/pane/*.cpp)
 add_library(quillbox_pane STATIC ${QB_PANE_SOURCES})
 set_target_properties(quillbox_pane PROPERTIES AUTOMOC ON)
 target_include_directories(quillbox_pane PUBLIC ${CMAKE_SOURCE_DIR}/src)
-target_link_libraries(quillbox_pane PUBLIC qb_store qb_reports qb_dropimport Qt6::Widgets Qt6::Network PkgConfig::GUMBO)
+target_link_libraries(quillbox_pane PUBLIC qb_store qb_reports qb_dropimport qb_search Qt6::Widgets Qt6::Network PkgConfig::GUMBO)
 target_link_libraries(quillbox_pane PUBLIC qb_favorites)
 
 # A plain window holding the pane, to run it until the standalone browser window exists.

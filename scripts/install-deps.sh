@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
-  libpugixml-dev libgumbo-dev libjpeg62-turbo-dev libwmf-dev
+  libpugixml-dev libgumbo-dev libjpeg62-turbo-dev libwmf-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-webengine-dev qt6-webengine-dev-tools libqt6svg6-dev
   xvfb xauth xdg-utils shared-mime-info media-types fonts-dejavu-core

@@ -21,14 +21,14 @@ public:
     }
 };
 
+}  // namespace
+
 // One field of a tab-separated line: tabs and line ends inside it become blanks.
 std::string Field(std::string text) {
     for (char& c : text)
         if (c == '\t' || c == '\r' || c == '\n') c = ' ';
     return text;
 }
-
-}  // namespace
 
 bool ParseNodePath(std::string text, std::string& nodePath) {
     if (!text.empty() && text.back() == '/') text.pop_back();

@@ -20,6 +20,10 @@ int CmdDelete(const TArgs& args);
 // Empty names, "." and ".." are refused, so the path stays inside the store.
 bool ParseNodePath(std::string text, std::string& nodePath);
 int CmdImport(const TArgs& args);
+int CmdSearch(const TArgs& args);
+
+// One field of a tab-separated output line: tabs and line ends inside it become blanks.
+std::string Field(std::string text);
 
 // Prints the usage text to standard error and returns 2.
 int Usage();

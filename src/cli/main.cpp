@@ -28,6 +28,7 @@ const TCommand Commands[] = {
     {"move", "move NODEPATH TARGETFOLDER move a note or folder into a folder (\"\" the root)", CmdMove},
     {"delete", "delete NODEPATH [--yes]    delete a note with its pictures, or a folder with its content", CmdDelete},
     {"import", "import [--folder NODEPATH] FILE...  each file a new note (.eml, .html, .rtf, .url, text)", CmdImport},
+    {"search", "search [--limit N] QUERY... the notes holding the words, best first; --rebuild remakes the index", CmdSearch},
 };
 
 }  // namespace

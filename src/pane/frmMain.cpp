@@ -4,6 +4,7 @@
 #include "pane/PlumetDialogs.h"
 #include "pane/Product.h"
 #include "pane/QtStrings.h"
+#include "pane/SearchBox.h"
 #include "pane/SplashForm.h"
 #include "platform/FileSystem.h"
 #include "platform/Strings.h"
@@ -93,6 +94,8 @@ void TfrmMain::FormCreate() {
         FModel->SetImages(FImages);
         FTree->setModel(FModel);
         panelLayout->addWidget(FTree);
+        FSearchBox = new TSearchBox(*this, FPanel);
+        panelLayout->insertWidget(0, FSearchBox);
         layout->addWidget(FPanel, 1);
 
         connect(FTree, &TNotesTreeView::HotChange, this, &TfrmMain::treeNotesHotChange);
@@ -128,6 +131,8 @@ void TfrmMain::LoadTree(bool expandLast) {
             FindDefFolder(expandLast);
         }
         FModel->SetShowHints(Options->ShowHints);
+        // The tree is rebuilt after each of the pane's changes to the store.
+        if (FSearchBox) FSearchBox->IndexChanged();
     });
 }
 

@@ -24,6 +24,7 @@ class QMimeData;
 class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
+class TSearchBox;
 
 class TfrmMain : public QWidget, public TNotesTreeEvents {
     Q_OBJECT
@@ -111,6 +112,8 @@ public:
     QAction* actRefresh() const { return FActRefresh; }
     // The image list: 0 closed folder, 1 open folder, 2 note.
     const QList<QIcon>& lstImages() const { return FImages; }
+    // The search field above the tree and its results.
+    TSearchBox* SearchBox() const { return FSearchBox; }
 
     // ---- Capture: notes from the page, the clipboard and drops ----
     // The handler of the five capture commands, told apart by the command's tag: 10 the
@@ -233,4 +236,5 @@ private:
     std::string FWordPath;
     std::vector<std::string> FWordArgs;
     bool FWordSettled = false;
+    TSearchBox* FSearchBox = nullptr;
 };

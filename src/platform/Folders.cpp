@@ -85,6 +85,12 @@ std::string ConfigFolder() {
     return FileSystem::IncludeTrailingPathDelimiter(base) + "quillbox/";
 }
 
+std::string CacheFolder() {
+    std::string base = Env("XDG_CACHE_HOME");
+    if (base.empty() || base[0] != '/') base = HomeFolder() + "/.cache";
+    return FileSystem::IncludeTrailingPathDelimiter(base) + "quillbox/";
+}
+
 std::string ProgramDataFolder() {
     std::string base = Env("XDG_DATA_HOME");
     if (base.empty() || base[0] != '/') base = HomeFolder() + "/.local/share";

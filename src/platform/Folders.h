@@ -16,6 +16,9 @@ std::string TempFolder();
 std::string ConfigFolder();
 // The program's own folder: $XDG_DATA_HOME/quillbox/ (default ~/.local/share/quillbox/).
 std::string ProgramDataFolder();
+// The program's cache, files it can always make again: $XDG_CACHE_HOME/quillbox/
+// (default ~/.cache/quillbox/).
+std::string CacheFolder();
 // The read-only folder of files the program ships (templates, help, pictures).
 std::string ShippedDataFolder();
 // Copies every shipped file that is missing into the program data folder; files already

@@ -651,4 +651,6 @@ std::string FileURL(const std::string& path) {
     return url;
 }
 
+std::string FileBytesToUtf8(std::string bytes) { return ToUtf8(std::move(bytes)); }
+
 }  // namespace GumboDocumentLoader

@@ -19,6 +19,9 @@ std::unique_ptr<TDocumentLoader> Create();
 // document's address.
 std::unique_ptr<THTMLDocument> ParseHTMLDocument(std::string bytes, const std::string& location);
 
+// A file's bytes as UTF-8, their character set found as ParseHTMLDocument finds it.
+std::string FileBytesToUtf8(std::string bytes);
+
 // The character set a <meta> tag near the top of the bytes declares, as written, or "".
 // Comments (the note info block among them) are skipped; the scan ends at the body.
 std::string DeclaredCharset(std::string_view bytes);

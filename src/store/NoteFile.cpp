@@ -258,6 +258,18 @@ bool LoadNoteFromFile(const std::string& fileName, bool knownRegular, TNoteInfo&
     return Trap("ReportUtils.LoadNodeFromFile", false, [&] { return LoadNoteInfo(fileName, knownRegular, info); });
 }
 
+bool ReadNodeInfo(const std::string& fileName, TNoteInfo& info) {
+    return Trap("ReportUtils.ReadNodeInfo", false, [&] {
+        if (!FileSystem::FileExists(fileName)) return false;
+        info.Name = FileSystem::ChangeFileExt(FileSystem::ExtractFileName(fileName), "");
+        std::string block;
+        TDateTime created = 0;
+        if (ReadInfoBlock(fileName, false, block) && ReadCreated(ReadBlockXML(UTF8ToWideString(block), info), created))
+            info.Created = created;
+        return true;
+    });
+}
+
 namespace {
 
 // The block's XML with the values written exactly as given; the serializer escapes what XML

@@ -39,6 +39,9 @@ bool LoadNodeFromFile(const std::string& fileName, TNoteInfo& info);
 // the folder entry): the file is opened once and only its head is read. knownRegular saves the
 // check that it is a regular file; without it a device or a pipe is refused.
 bool LoadNoteFromFile(const std::string& fileName, bool knownRegular, TNoteInfo& info);
+// Reads a note file's metadata without ever writing to it: a file without a block gets its
+// name and nothing else. False when the note file cannot be read.
+bool ReadNodeInfo(const std::string& fileName, TNoteInfo& info);
 // The block's XML text (root NOTE with ORIGINAL_TITLE, ORIGINAL_URL, TITLE, DATE, TIME,
 // COMMENTS), each value written exactly as given; empty on failure.
 std::u16string GenerateNodeXML(const std::string& title, const std::string& originalTitle,

@@ -1,0 +1,146 @@
+#include "search/NoteText.h"
+
+#include "platform/Strings.h"
+#include "reports/GumboDocumentLoader.h"
+
+#include <array>
+#include <cctype>
+#include <gumbo.h>
+#include <memory>
+#include <vector>
+
+namespace NoteText {
+
+namespace {
+
+const GumboOptions& ParserOptions() {
+    static const GumboOptions options = [] {
+        GumboOptions o = kGumboDefaultOptions;
+        o.max_errors = 0;  // each recorded error copies the open-element stack
+        return o;
+    }();
+    return options;
+}
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
+
+// Elements whose content no reader sees.
+bool IsHidden(GumboTag tag) {
+    switch (tag) {
+        case GUMBO_TAG_HEAD: case GUMBO_TAG_SCRIPT: case GUMBO_TAG_STYLE: case GUMBO_TAG_NOSCRIPT:
+        case GUMBO_TAG_TEMPLATE: case GUMBO_TAG_IFRAME: case GUMBO_TAG_OBJECT: case GUMBO_TAG_APPLET:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Elements that run inside a line of text: no word break at their edges ("<b>W</b>ord").
+bool IsInline(GumboTag tag) {
+    switch (tag) {
+        case GUMBO_TAG_A: case GUMBO_TAG_ABBR: case GUMBO_TAG_B: case GUMBO_TAG_BIG: case GUMBO_TAG_CITE:
+        case GUMBO_TAG_CODE: case GUMBO_TAG_EM: case GUMBO_TAG_FONT: case GUMBO_TAG_I: case GUMBO_TAG_KBD:
+        case GUMBO_TAG_LABEL: case GUMBO_TAG_MARK: case GUMBO_TAG_Q: case GUMBO_TAG_S: case GUMBO_TAG_SMALL:
+        case GUMBO_TAG_SPAN: case GUMBO_TAG_STRIKE: case GUMBO_TAG_STRONG: case GUMBO_TAG_SUB: case GUMBO_TAG_SUP:
+        case GUMBO_TAG_TT: case GUMBO_TAG_U: case GUMBO_TAG_VAR: case GUMBO_TAG_NOBR: case GUMBO_TAG_WBR:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Tags that never stay open on the parser's stack: void elements and those a sibling of
+// the same kind closes. They do not count towards the nesting.
+bool NeverNests(std::string_view name) {
+    static const std::array<std::string_view, 30> names = {
+        "area", "base", "br", "col", "embed", "hr", "img", "input", "link", "meta", "param", "source", "track",
+        "wbr", "p", "li", "dt", "dd", "tr", "td", "th", "tbody", "thead", "tfoot", "option", "optgroup",
+        "html", "head", "body", "colgroup"};
+    for (std::string_view n : names)
+        if (Strings::AsciiSameText(name, n)) return true;
+    return false;
+}
+
+// The length of the page's prefix whose tags nest at most MaxNesting deep, counted on the
+// raw tags (an estimate above the parser's own depth: misnested end tags count as closing).
+size_t BoundedPrefix(std::string_view html) {
+    int depth = 0;
+    for (size_t p = html.find('<'); p != std::string_view::npos; p = html.find('<', p + 1)) {
+        const bool closing = p + 1 < html.size() && html[p + 1] == '/';
+        size_t start = p + (closing ? 2 : 1), end = start;
+        while (end < html.size() && std::isalnum(static_cast<unsigned char>(html[end]))) ++end;
+        if (end == start || !std::isalpha(static_cast<unsigned char>(html[start]))) continue;
+        const std::string_view name = html.substr(start, end - start);
+        if (NeverNests(name)) continue;
+        if (closing) {
+            depth = depth > 0 ? depth - 1 : 0;
+        } else {
+            const size_t gt = html.find('>', end);
+            if (gt != std::string_view::npos && html[gt - 1] == '/') continue;
+            if (++depth > MaxNesting) return p;
+        }
+    }
+    return html.size();
+}
+
+void AppendText(std::string& out, const char* text) {
+    for (const char* c = text; *c; ++c) {
+        if (IsSpace(*c)) {
+            if (!out.empty() && out.back() != ' ') out += ' ';
+        } else {
+            out += *c;
+        }
+    }
+}
+
+void Separate(std::string& out) {
+    if (!out.empty() && out.back() != ' ') out += ' ';
+}
+
+struct TOutputDeleter {
+    void operator()(GumboOutput* output) const { gumbo_destroy_output(&ParserOptions(), output); }
+};
+
+}  // namespace
+
+std::string VisibleText(std::string_view html) {
+    html = html.substr(0, std::min(html.size(), MaxPageBytes));
+    html = html.substr(0, BoundedPrefix(html));
+    const std::unique_ptr<GumboOutput, TOutputDeleter> output(
+        gumbo_parse_with_options(&ParserOptions(), html.data(), html.size()));
+    std::string text;
+    if (!output) return text;
+    // Walks without recursion; a null entry marks the end of an element's children.
+    std::vector<const GumboNode*> stack = {output->root};
+    while (!stack.empty()) {
+        const GumboNode* node = stack.back();
+        stack.pop_back();
+        if (!node) {
+            Separate(text);
+            continue;
+        }
+        if (node->type == GUMBO_NODE_TEXT || node->type == GUMBO_NODE_CDATA || node->type == GUMBO_NODE_WHITESPACE) {
+            AppendText(text, node->v.text.text);
+            continue;
+        }
+        if (node->type != GUMBO_NODE_ELEMENT && node->type != GUMBO_NODE_TEMPLATE) continue;
+        const GumboElement& element = node->v.element;
+        if (IsHidden(element.tag)) continue;
+        const bool block = !IsInline(element.tag);
+        if (block) {
+            Separate(text);
+            stack.push_back(nullptr);
+        }
+        for (unsigned i = element.children.length; i > 0; --i)
+            stack.push_back(static_cast<const GumboNode*>(element.children.data[i - 1]));
+    }
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    return text;
+}
+
+std::string VisibleTextOfFile(std::string bytes) {
+    if (bytes.size() > MaxPageBytes) bytes.resize(MaxPageBytes);
+    return VisibleText(GumboDocumentLoader::FileBytesToUtf8(std::move(bytes)));
+}
+
+}  // namespace NoteText
