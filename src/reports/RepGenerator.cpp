@@ -227,7 +227,8 @@ void TRepGenerator::WalkCollection(const THTMLDocument& document, std::string& t
         const size_t count = document.ChildCount();
         for (size_t i = 0; i < count && !PollAborted(); ++i) {
             const std::string piece = document.ChildOuterHTML(i);
-            if (!piece.empty() && !text.empty() && text.back() != ' ' && piece.back() != ' ') text += ' ';
+            // Two pieces of markup in a row are set apart by a blank; text is kept as it stands.
+            if (!piece.empty() && !text.empty() && text.back() == '>' && piece.front() == '<') text += ' ';
             text += piece;
         }
     });

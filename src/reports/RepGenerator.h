@@ -75,7 +75,7 @@ public:
 private:
     void AddToTOC(const std::string& title, const std::string& link);
     void AddToRefList(const std::string& title, const std::string& url);
-    // Appends the body's child elements to text, their outer HTML joined as the report shows them.
+    // Appends the body's child nodes to text, their outer HTML joined as the report shows them.
     void WalkCollection(const THTMLDocument& document, std::string& text);
     std::unique_ptr<THTMLDocument> LoadDocument(const std::string& fileName);
     // Sets Aborted when OnQueryAbort says so; returns Aborted.
