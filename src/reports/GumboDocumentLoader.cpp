@@ -761,10 +761,18 @@ private:
                                    fileName.empty() ? std::string("\n") : Strings::PercentEncode(companion, "/"));
         const GumboVector& children = body->v.element.children;
         for (unsigned k = 0; k < children.length; ++k) {
+            const auto* child = static_cast<const GumboNode*>(children.data[k]);
+            // White space alone between the body's nodes shows as one blank at most; at the
+            // start or the end it shows as nothing.
+            if (child->type == GUMBO_NODE_WHITESPACE) {
+                if (!FChildren.empty()) FChildren.push_back(" ");
+                continue;
+            }
             std::string html;
-            serialiser.Append(html, static_cast<const GumboNode*>(children.data[k]));
+            serialiser.Append(html, child);
             if (!html.empty()) FChildren.push_back(FromUtf8(std::move(html)));
         }
+        if (!FChildren.empty() && FChildren.back() == " ") FChildren.pop_back();
         if (!serialiser.Styled()) return;
         std::string wrapped = "<div id=\"" + serialiser.Scope() + "\">";
         for (const std::string& child : FChildren) wrapped += child;

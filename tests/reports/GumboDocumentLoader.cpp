@@ -94,7 +94,7 @@ TEST(GumboDocumentLoader, LoadsAFileOrGivesNothing) {
     const auto loader = Create();
     const auto document = loader->Load(dir + "note one.html", nullptr);
     ASSERT_TRUE(document);
-    EXPECT_EQ(Children(*document), (TLines{"<p>a</p>", "\n", "<p>b</p>"}));
+    EXPECT_EQ(Children(*document), (TLines{"<p>a</p>", " ", "<p>b</p>"}));
     EXPECT_EQ(document->Title(), "T");
     EXPECT_EQ(document->Location(), FileURL(dir + "note one.html"));
     EXPECT_FALSE(loader->Load(dir + "missing.html", nullptr));

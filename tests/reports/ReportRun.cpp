@@ -216,7 +216,7 @@ public:
     std::unique_ptr<THTMLDocument> Load(const std::string& fileName, const std::function<bool()>&) override {
         std::string bytes;
         if (!FileSystem::TryReadFile(fileName, bytes)) return nullptr;
-        return GumboDocumentLoader::ParseHTMLDocument(std::move(bytes), GumboDocumentLoader::FileURL(fileName));
+        return GumboDocumentLoader::ParseHTMLDocument(std::move(bytes), GumboDocumentLoader::FileURL(fileName), fileName);
     }
 };
 
