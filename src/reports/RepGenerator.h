@@ -5,8 +5,9 @@
 // their anchors, the list of source pages, and the footer last. One generator serves one
 // report: Initialize once, AddNote per note in report order, FinalizeToStrings once.
 //
-// All text is 8-bit in the ANSI code page. Values are inserted as they are, without HTML
-// escaping.
+// All text is 8-bit in the ANSI code page. The header's values are inserted as they are; a
+// note's values (title, address, comments, date and time) come from the note and are
+// inserted as text, escaped.
 #include "reports/HTMLDocument.h"
 
 #include <functional>
