@@ -1,5 +1,6 @@
 #include "dropimport/RtfCodePage.h"
 
+#include "platform/Charset.h"
 #include "platform/CodePage.h"
 
 #include <array>
@@ -74,7 +75,9 @@ bool IsLeadByte(unsigned char b, int codePage) {
     }
 }
 
-std::string IconvName(int codePage) {
+namespace {
+
+std::string CodePageName(int codePage) {
     switch (codePage) {
         case 65001: return "UTF-8";
         case 10000: return "MACINTOSH";
@@ -103,6 +106,16 @@ std::string IconvName(int codePage) {
             if (codePage >= 28591 && codePage <= 28606) return "ISO-8859-" + std::to_string(codePage - 28590);
             return "CP" + std::to_string(codePage);
     }
+}
+
+}  // namespace
+
+std::string IconvName(int codePage) {
+    // The name goes through the web's label table, so a code page decodes as the same label
+    // does in a page or a mail ("SHIFT_JIS" is CP932, "GB2312" is GB18030...).
+    const std::string name = CodePageName(codePage);
+    const std::string web = Charset::IconvName(name);
+    return web.empty() ? name : web;
 }
 
 namespace {

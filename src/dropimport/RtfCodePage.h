@@ -12,7 +12,7 @@ inline constexpr int DefaultCodePage = 1252;
 // The code page of a font character set ("fcharset"), the Mac sets 77-89 included;
 // documentCodePage for DEFAULT_CHARSET, the symbol set and values Windows does not define.
 int CodePageOfCharset(int charset, int documentCodePage);
-// The name iconv knows a code page by ("CP1252", "MACINTOSH", "SHIFT_JIS" for Mac Japanese,
+// The name iconv knows a code page by, through the web's label table ("CP1252", "MACINTOSH", "CP932" for Mac Japanese,
 // "UTF-8" for 65001...).
 std::string IconvName(int codePage);
 // True for the double-byte code pages (Japanese, Chinese, Korean, Windows and Mac), whose

@@ -1,9 +1,11 @@
 #include "reports/GumboDocumentLoader.h"
 
+#include "platform/Charset.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/Strings.h"
 #include "store/HtmlParsing.h"
+#include "store/ReportUtils.h"
 
 #include <algorithm>
 #include <atomic>
@@ -103,6 +105,13 @@ private:
 
 bool IsHtmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; }
 
+// The text without the HTML white space around it.
+std::string_view TrimSpace(std::string_view text) {
+    while (!text.empty() && IsHtmlSpace(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsHtmlSpace(text.back())) text.remove_suffix(1);
+    return text;
+}
+
 // ---- Character set of the file ----
 
 // Reads one attribute of a tag at p (after the tag name or a previous attribute); false at
@@ -159,23 +168,91 @@ bool OpensTag(std::string_view bytes, size_t p, std::string_view tagName) {
            (IsHtmlSpace(next) || next == '/' || next == '>');
 }
 
-// Bytes in the file's character set to UTF-8, the parser's input.
-std::string ToUtf8(std::string bytes) {
-    if (Strings::StartsWith(bytes, "\xEF\xBB\xBF")) return bytes.substr(3);
-    std::string out;
-    if (Strings::StartsWith(bytes, "\xFF\xFE") && CodePage::Convert(std::string_view(bytes).substr(2), "UTF-16LE", "UTF-8", out))
-        return out;
-    if (Strings::StartsWith(bytes, "\xFE\xFF") && CodePage::Convert(std::string_view(bytes).substr(2), "UTF-16BE", "UTF-8", out))
-        return out;
-    std::string charset = Strings::AsciiLower(DeclaredCharset(bytes));
-    if (charset.empty()) charset = CodePage::IsUtf8() ? "utf-8" : CodePage::AnsiCodeSet();
-    // A page that names UTF-16 in its own ASCII-readable bytes is not UTF-16: browsers read it
-    // as UTF-8.
-    if (charset == "utf-8" || charset == "utf8" || Strings::StartsWith(charset, "utf-16")) return bytes;
-    if (CodePage::Convert(bytes, charset, "UTF-8", out)) return out;
-    // A character set nobody knows: the note was written in the ANSI code page.
-    if (CodePage::IsUtf8()) return bytes;
-    return CodePage::Convert(bytes, CodePage::AnsiCodeSet(), "UTF-8", out) ? out : bytes;
+// A page as the parser takes it: the bytes after the note's info block, decoded into UTF-8, and
+// the address the page was captured from (the block's ORIGINAL_URL), which its relative
+// picture addresses resolve against.
+struct TPage {
+    std::string Utf8;
+    std::string SourceURL;
+};
+
+// The XML text of one element of the info block, with its character references resolved.
+std::string BlockValue(std::string_view block, std::string_view name) {
+    const std::string open = "<" + std::string(name) + ">", close = "</" + std::string(name) + ">";
+    const size_t start = block.find(open);
+    if (start == std::string_view::npos) return {};
+    const size_t end = block.find(close, start);
+    if (end == std::string_view::npos) return {};
+    std::string value(block.substr(start + open.size(), end - start - open.size()));
+    for (const auto& [entity, c] : {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&apos;", "'"}, {"&amp;", "&"}}) {
+        for (size_t at = 0; (at = value.find(entity, at)) != std::string::npos; ++at) value.replace(at, std::strlen(entity), c);
+    }
+    return value;
+}
+
+// Splits the store's info block (with the warning lines around it) off the front of a file.
+std::string_view SplitInfoBlock(std::string_view& bytes) {
+    const auto skipWarnings = [&] {
+        for (;;) {
+            size_t p = 0;
+            while (p < bytes.size() && IsHtmlSpace(bytes[p])) ++p;
+            if (bytes.substr(p).starts_with(ReportUtils::NoteWarningLine)) bytes.remove_prefix(p + std::strlen(ReportUtils::NoteWarningLine));
+            else return;
+        }
+    };
+    std::string_view rest = bytes;
+    skipWarnings();
+    size_t p = 0;
+    while (p < bytes.size() && IsHtmlSpace(bytes[p])) ++p;
+    const size_t end = bytes.find(ReportUtils::NoteEndMarker);
+    if (!bytes.substr(p).starts_with(ReportUtils::NoteBeginMarker) || end == std::string_view::npos) {
+        bytes = rest;
+        return {};
+    }
+    const std::string_view block = bytes.substr(0, end);
+    bytes.remove_prefix(end + std::strlen(ReportUtils::NoteEndMarker));
+    if (bytes.starts_with("\r")) bytes.remove_prefix(1);
+    if (bytes.starts_with("\n")) bytes.remove_prefix(1);
+    skipWarnings();
+    if (bytes.starts_with("\r")) bytes.remove_prefix(1);
+    if (bytes.starts_with("\n")) bytes.remove_prefix(1);
+    return block;
+}
+
+// The encoding a byte-order mark names, with the mark's length; empty without one.
+std::pair<const char*, size_t> ByteOrderMark(std::string_view bytes) {
+    if (bytes.starts_with("\xEF\xBB\xBF")) return {"utf-8", 3};
+    if (bytes.starts_with(std::string_view("\xFF\xFE\0\0", 4))) return {"utf-32le", 4};
+    if (bytes.starts_with(std::string_view("\0\0\xFE\xFF", 4))) return {"utf-32be", 4};
+    if (bytes.starts_with("\xFF\xFE")) return {"utf-16le", 2};
+    if (bytes.starts_with("\xFE\xFF")) return {"utf-16be", 2};
+    return {"", 0};
+}
+
+// The file's bytes decoded as a browser decodes a page: a byte-order mark (at the start of the
+// file or right after the info block) wins; else the label a <meta> declares, read through
+// the web's label table; else UTF-8 when the bytes are valid UTF-8, else Windows-1252. A
+// declared UTF-16 label is read as UTF-8 (the declaration was readable as ASCII), and a
+// label nobody knows counts as no declaration. The result is always valid UTF-8.
+TPage ReadPage(std::string_view bytes) {
+    auto [bom, bomLength] = ByteOrderMark(bytes);
+    bytes.remove_prefix(bomLength);
+    TPage page;
+    page.SourceURL = BlockValue(SplitInfoBlock(bytes), "ORIGINAL_URL");
+    if (!*bom) {
+        std::tie(bom, bomLength) = ByteOrderMark(bytes);
+        bytes.remove_prefix(bomLength);
+    }
+    std::string label = bom;
+    if (label.empty()) {
+        label = DeclaredCharset(bytes);
+        const std::string name = Charset::IconvName(label);
+        if (name.empty()) label.clear();
+        else if (name.starts_with("UTF-16") || name.starts_with("UTF-32")) label = "utf-8";
+    }
+    page.Utf8 = Charset::ToUtf8(bytes, label);
+    if (!CodePage::IsValidUtf8(page.Utf8)) page.Utf8 = Charset::ToUtf8(page.Utf8, "utf-8");
+    return page;
 }
 
 std::string FromUtf8(std::string text) {
@@ -198,17 +275,42 @@ bool IsVoidElement(const GumboElement& e) {
     }
 }
 
-// Text inside these elements is written as it stands, without escapes.
+// Text inside these elements is written as it stands, without escapes: the browser reads it
+// back the same way, and the parser ended each at its end tag.
 bool HoldsRawText(const GumboNode* parent) {
     if (!parent || parent->type != GUMBO_NODE_ELEMENT || parent->v.element.tag_namespace != GUMBO_NAMESPACE_HTML)
         return false;
     switch (parent->v.element.tag) {
-        case GUMBO_TAG_STYLE: case GUMBO_TAG_SCRIPT: case GUMBO_TAG_XMP: case GUMBO_TAG_IFRAME:
-        case GUMBO_TAG_NOEMBED: case GUMBO_TAG_NOFRAMES: case GUMBO_TAG_PLAINTEXT:
+        case GUMBO_TAG_IFRAME: case GUMBO_TAG_NOEMBED: case GUMBO_TAG_NOFRAMES:
             return true;
         default:
             return false;
     }
+}
+
+bool IsHtmlTag(const GumboNode* node, GumboTag tag);
+
+// Elements a note's section never carries: they would run or load something, or change the
+// report around the note (its address base, its character set, its refresh).
+bool IsDropped(const GumboNode* node) {
+    const GumboElement& e = node->v.element;
+    if (e.tag == GUMBO_TAG_SCRIPT) return true;  // in any namespace (SVG has its own)
+    if (e.tag_namespace != GUMBO_NAMESPACE_HTML) return false;
+    switch (e.tag) {
+        case GUMBO_TAG_BASE: case GUMBO_TAG_META: case GUMBO_TAG_LINK: case GUMBO_TAG_NOSCRIPT:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Tag and attribute names are written only when made of characters that cannot end or
+// change the tag they stand in.
+bool IsPlainName(std::string_view name) {
+    if (name.empty()) return false;
+    for (const unsigned char c : name)
+        if (!std::isalnum(c) && !std::strchr("-_.:", c) && c < 0x80) return false;
+    return CodePage::IsValidUtf8(name);
 }
 
 std::string TagName(const GumboElement& e) {
@@ -257,43 +359,242 @@ void AppendEscaped(std::string& out, const char* text, bool attribute) {
     out.append(run);
 }
 
-void AppendStartTag(std::string& out, const GumboElement& e, const std::string& name) {
-    out += '<';
-    out += name;
-    for (unsigned i = 0; i < e.attributes.length; ++i) {
-        const auto* a = static_cast<const GumboAttribute*>(e.attributes.data[i]);
-        out += ' ';
-        switch (a->attr_namespace) {
-            case GUMBO_ATTR_NAMESPACE_XLINK: out += "xlink:"; break;
-            case GUMBO_ATTR_NAMESPACE_XML: out += "xml:"; break;
-            case GUMBO_ATTR_NAMESPACE_XMLNS: if (std::strcmp(a->name, "xmlns") != 0) out += "xmlns:"; break;
-            default: break;
-        }
-        out += a->name;
-        out += "=\"";
-        AppendEscaped(out, a->value, true);
-        out += '"';
-    }
-    out += '>';
+// ---- Addresses ----
+
+// The scheme of an absolute address ("http" of "http://x/"), or "" for a relative one.
+std::string_view SchemeOf(std::string_view url) {
+    size_t p = 0;
+    while (p < url.size() && (std::isalnum(static_cast<unsigned char>(url[p])) || std::strchr("+-.", url[p]))) ++p;
+    return p > 0 && p < url.size() && url[p] == ':' && std::isalpha(static_cast<unsigned char>(url[0])) ? url.substr(0, p)
+                                                                                                         : std::string_view();
 }
 
-// Written without recursion: a hostile note may nest elements as deep as it likes.
-void AppendOuterHTML(std::string& out, const GumboNode* element) {
+// A path with its "." and ".." segments resolved.
+std::string RemoveDotSegments(std::string_view path) {
+    std::vector<std::string_view> segments;
+    size_t start = 1;  // after the leading "/"
+    for (size_t p = 1; p <= path.size(); ++p) {
+        if (p < path.size() && path[p] != '/') continue;
+        const std::string_view segment = path.substr(start, p - start);
+        if (segment == "..") {
+            if (!segments.empty()) segments.pop_back();
+            if (p == path.size()) segments.push_back({});
+        } else if (segment == ".") {
+            if (p == path.size()) segments.push_back({});
+        } else {
+            segments.push_back(segment);
+        }
+        start = p + 1;
+    }
+    std::string out;
+    for (const std::string_view segment : segments) out += "/" + std::string(segment);
+    return out.empty() ? "/" : out;
+}
+
+// A reference resolved against an absolute base address, as a browser resolves it.
+std::string ResolveURL(std::string_view base, std::string_view reference) {
+    if (!SchemeOf(reference).empty() || SchemeOf(base).empty()) return std::string(reference);
+    const std::string_view scheme = SchemeOf(base);
+    if (reference.starts_with("//")) return std::string(scheme) + ":" + std::string(reference);
+    const size_t authorityStart = scheme.size() + 1 + (base.substr(scheme.size() + 1).starts_with("//") ? 2 : 0);
+    const size_t pathStart = std::min(base.size(), base.find_first_of("/?#", authorityStart));
+    const std::string_view origin = base.substr(0, pathStart);
+    const size_t pathEnd = std::min(base.size(), base.find_first_of("?#", pathStart));
+    const std::string_view basePath = base.substr(pathStart, pathEnd - pathStart);
+    if (reference.empty()) return std::string(base.substr(0, std::min(base.size(), base.find('#'))));
+    if (reference.starts_with('#') || reference.starts_with('?'))
+        return std::string(base.substr(0, reference[0] == '#' ? std::min(base.size(), base.find('#')) : pathEnd)) + std::string(reference);
+    const size_t tail = std::min(reference.size(), reference.find_first_of("?#"));
+    std::string path;
+    if (reference.starts_with('/')) {
+        path = reference.substr(0, tail);
+    } else {
+        const size_t slash = basePath.rfind('/');
+        path = (slash == std::string_view::npos ? std::string("/") : std::string(basePath.substr(0, slash + 1))) +
+               std::string(reference.substr(0, tail));
+    }
+    return std::string(origin) + RemoveDotSegments(path) + std::string(reference.substr(tail));
+}
+
+// ---- Style sheets of a note apply to its own section ----
+
+// The end of a block opened by the "{" at open (the position after its "}"), across strings
+// and comments.
+size_t BlockEnd(std::string_view css, size_t open) {
+    int depth = 0;
+    for (size_t p = open; p < css.size(); ++p) {
+        const char c = css[p];
+        if (c == '"' || c == '\'') {
+            const size_t close = css.find(c, p + 1);
+            p = close == std::string_view::npos ? css.size() : close;
+        } else if (css.substr(p, 2) == "/*") {
+            const size_t close = css.find("*/", p + 2);
+            p = close == std::string_view::npos ? css.size() : close + 1;
+        } else if (c == '{') {
+            ++depth;
+        } else if (c == '}' && --depth == 0) {
+            return p + 1;
+        }
+    }
+    return css.size();
+}
+
+// Where the prelude of the rule starting at p ends: at the first "{" or ";" outside strings.
+size_t PreludeEnd(std::string_view css, size_t p) {
+    for (; p < css.size(); ++p) {
+        const char c = css[p];
+        if (c == '"' || c == '\'') {
+            const size_t close = css.find(c, p + 1);
+            p = close == std::string_view::npos ? css.size() - 1 : close;
+        } else if (c == '{' || c == ';') {
+            return p;
+        }
+    }
+    return css.size();
+}
+
+// One selector of a list confined to the scope: "p a" -> "#s p a"; a leading html, body or
+// :root is the scope itself ("body.dark p" -> "#s.dark p").
+std::string ScopedSelector(std::string_view selector, const std::string& scope) {
+    selector = TrimSpace(selector);
+    bool atRoot = false;
+    for (bool more = true; more;) {
+        more = false;
+        for (const std::string_view root : {"html", "body", ":root"}) {
+            const bool ends = selector.size() == root.size() || !(std::isalnum(static_cast<unsigned char>(selector[root.size()])) ||
+                                                                  selector[root.size()] == '-');
+            if (selector.size() >= root.size() && Strings::AsciiSameText(selector.substr(0, root.size()), root) && ends) {
+                selector.remove_prefix(root.size());
+                atRoot = more = true;
+                const std::string_view rest = TrimSpace(selector);
+                if (rest.starts_with('>') || rest.starts_with(' ') || (rest != selector && !rest.empty() && !std::strchr(".#[:", rest[0]))) {
+                    selector = TrimSpace(rest.starts_with('>') ? rest.substr(1) : rest);
+                } else {
+                    more = false;
+                }
+            }
+        }
+    }
+    if (selector.empty()) return scope;
+    if (atRoot && std::strchr(".#[:", selector[0])) return scope + std::string(selector);
+    return scope + " " + std::string(selector);
+}
+
+// A selector list with each selector confined to the scope; commas inside parentheses or
+// brackets belong to one selector.
+std::string ScopedSelectorList(std::string_view list, const std::string& scope) {
+    std::string out;
+    int depth = 0;
+    size_t start = 0;
+    for (size_t p = 0; p <= list.size(); ++p) {
+        const char c = p < list.size() ? list[p] : ',';
+        if (c == '(' || c == '[') ++depth;
+        else if ((c == ')' || c == ']') && depth > 0) --depth;
+        else if (c == ',' && depth == 0) {
+            if (!out.empty()) out += ", ";
+            out += ScopedSelector(list.substr(start, p - start), scope);
+            start = p + 1;
+        }
+    }
+    return out;
+}
+
+// A style sheet whose rules select only inside the scope. Rules inside @media, @supports and
+// @layer blocks are scoped in turn; @import (it would load a sheet) and @namespace go; other
+// at-rules (@font-face, @keyframes, @page) select nothing and stay. Comments go.
+std::string ScopedStyleSheet(std::string_view css, const std::string& scope) {
+    std::string out;
+    size_t p = 0;
+    while (p < css.size()) {
+        if (IsHtmlSpace(css[p])) {
+            ++p;
+            continue;
+        }
+        if (css.substr(p, 2) == "/*") {
+            const size_t close = css.find("*/", p + 2);
+            p = close == std::string_view::npos ? css.size() : close + 2;
+            continue;
+        }
+        const size_t end = PreludeEnd(css, p);
+        const std::string_view prelude = TrimSpace(css.substr(p, end - p));
+        if (end >= css.size() || css[end] == ';') {  // a statement: kept only when harmless
+            if (prelude.starts_with('@') && !Strings::AsciiSameText(prelude.substr(0, 7), "@import") &&
+                !Strings::AsciiSameText(prelude.substr(0, 10), "@namespace"))
+                out += std::string(prelude) + ";\n";
+            p = end + 1;
+            continue;
+        }
+        const size_t close = BlockEnd(css, end);
+        const std::string_view body = css.substr(end + 1, close - end - 1 - (close <= css.size() && css[close - 1] == '}'));
+        const std::string atName = prelude.starts_with('@') ? Strings::AsciiLower(prelude.substr(0, prelude.find_first_of(" \t\r\n\f("))) : "";
+        if (atName == "@media" || atName == "@supports" || atName == "@layer" || atName == "@document" || atName == "@container") {
+            out += std::string(prelude) + " {\n" + ScopedStyleSheet(body, scope) + "}\n";
+        } else if (!atName.empty()) {
+            out += std::string(prelude) + " {" + std::string(body) + "}\n";
+        } else if (!prelude.empty()) {
+            out += ScopedSelectorList(prelude, scope) + " {" + std::string(body) + "}\n";
+        }
+        p = close;
+    }
+    // Nothing in the sheet may end the style element early.
+    for (size_t at = 0; (at = out.find("</", at)) != std::string::npos;) out.replace(at, 2, "<\\/");
+    return out;
+}
+
+// The id of the element a note's section is wrapped in when it has style sheets.
+std::string ScopeId(std::string_view location) {
+    std::uint64_t hash = 1469598103934665603ull;
+    for (const unsigned char c : location) hash = (hash ^ c) * 1099511628211ull;
+    static const char* Hex = "0123456789abcdef";
+    std::string id = "qbnote-";
+    for (int shift = 60; shift >= 0; shift -= 4) id += Hex[(hash >> shift) & 15];
+    return id;
+}
+
+// ---- Serialisation: each node of a note's body as outer HTML, neutralised ----
+
+// Writes the nodes of a note's body. Scripts, base, meta, link and noscript elements are left
+// out with everything in them, event handler attributes too; plaintext and xmp become pre
+// elements with their text escaped; a style sheet is confined to the note's scope; picture
+// addresses resolve against the note's source.
+class TNoteSerialiser {
+public:
+    TNoteSerialiser(std::string scope, std::string pictureBase, std::string companion, std::string companionEncoded)
+        : FScope(std::move(scope)), FPictureBase(std::move(pictureBase)), FCompanion(std::move(companion)),
+          FCompanionEncoded(std::move(companionEncoded)) {}
+
+    // True once a style sheet was written: the section must then be wrapped in the scope.
+    bool Styled() const { return FStyled; }
+    const std::string& Scope() const { return FScope; }
+
+    // Written without recursion: a hostile note may nest elements as deep as it likes.
+    void Append(std::string& out, const GumboNode* node) {
+        Enter(out, node);
+        while (!FOpen.empty()) {
+            TFrame& top = FOpen.back();
+            const GumboVector& children = top.Node->v.element.children;
+            if (top.Next < children.length) {
+                Enter(out, static_cast<const GumboNode*>(children.data[top.Next++]));
+                continue;
+            }
+            if (!top.Name.empty()) out += "</" + top.Name + ">";
+            FOpen.pop_back();
+        }
+    }
+
+private:
     struct TFrame {
         const GumboNode* Node;
         std::string Name;
         unsigned Next;
     };
-    std::vector<TFrame> open;
-    const auto enter = [&](const GumboNode* node) {
+
+    void Enter(std::string& out, const GumboNode* node) {
         switch (node->type) {
             case GUMBO_NODE_ELEMENT:
-            case GUMBO_NODE_TEMPLATE: {
-                std::string name = TagName(node->v.element);
-                if (!name.empty()) AppendStartTag(out, node->v.element, name);
-                if (!IsVoidElement(node->v.element)) open.push_back({node, std::move(name), 0});
+            case GUMBO_NODE_TEMPLATE:
+                EnterElement(out, node);
                 break;
-            }
             case GUMBO_NODE_TEXT:
             case GUMBO_NODE_WHITESPACE:
             case GUMBO_NODE_CDATA:
@@ -308,19 +609,66 @@ void AppendOuterHTML(std::string& out, const GumboNode* element) {
             default:
                 break;
         }
-    };
-    enter(element);
-    while (!open.empty()) {
-        TFrame& top = open.back();
-        const GumboVector& children = top.Node->v.element.children;
-        if (top.Next < children.length) {
-            enter(static_cast<const GumboNode*>(children.data[top.Next++]));
-            continue;
-        }
-        if (!top.Name.empty()) out += "</" + top.Name + ">";
-        open.pop_back();
     }
-}
+
+    void EnterElement(std::string& out, const GumboNode* node) {
+        const GumboElement& e = node->v.element;
+        if (IsDropped(node)) return;
+        if (e.tag == GUMBO_TAG_STYLE) {
+            std::string css;
+            for (unsigned i = 0; i < e.children.length; ++i) {
+                const auto* child = static_cast<const GumboNode*>(e.children.data[i]);
+                if (child->type == GUMBO_NODE_TEXT || child->type == GUMBO_NODE_WHITESPACE) css += child->v.text.text;
+            }
+            out += "<style>" + ScopedStyleSheet(css, "#" + FScope) + "</style>";
+            FStyled = true;
+            return;
+        }
+        std::string name = TagName(e);
+        if (IsHtmlTag(node, GUMBO_TAG_PLAINTEXT) || IsHtmlTag(node, GUMBO_TAG_XMP)) name = "pre";
+        if (!IsPlainName(name)) name.clear();  // its content is kept without it
+        if (!name.empty()) AppendStartTag(out, node, name);
+        if (!IsVoidElement(e)) FOpen.push_back({node, std::move(name), 0});
+    }
+
+    void AppendStartTag(std::string& out, const GumboNode* node, const std::string& name) {
+        const GumboElement& e = node->v.element;
+        out += '<';
+        out += name;
+        for (unsigned i = 0; i < e.attributes.length; ++i) {
+            const auto* a = static_cast<const GumboAttribute*>(e.attributes.data[i]);
+            const std::string_view attribute = a->name;
+            if (!IsPlainName(attribute) || (attribute.size() > 2 && Strings::AsciiSameText(attribute.substr(0, 2), "on")))
+                continue;
+            out += ' ';
+            switch (a->attr_namespace) {
+                case GUMBO_ATTR_NAMESPACE_XLINK: out += "xlink:"; break;
+                case GUMBO_ATTR_NAMESPACE_XML: out += "xml:"; break;
+                case GUMBO_ATTR_NAMESPACE_XMLNS: if (std::strcmp(a->name, "xmlns") != 0) out += "xmlns:"; break;
+                default: break;
+            }
+            out += a->name;
+            out += "=\"";
+            if (IsHtmlTag(node, GUMBO_TAG_IMG) && attribute == "src") AppendEscaped(out, PictureAddress(a->value).c_str(), true);
+            else AppendEscaped(out, a->value, true);
+            out += '"';
+        }
+        out += '>';
+    }
+
+    // A picture address as the report must write it: one into the note's companion folder is
+    // left to the generator (it points those at the store); any other relative address is
+    // made absolute against the note's source, as it resolved in the note.
+    std::string PictureAddress(std::string_view src) const {
+        src = TrimSpace(src);
+        if (FPictureBase.empty() || src.starts_with(FCompanion) || src.starts_with(FCompanionEncoded)) return std::string(src);
+        return ResolveURL(FPictureBase, src);
+    }
+
+    std::string FScope, FPictureBase, FCompanion, FCompanionEncoded;
+    std::vector<TFrame> FOpen;
+    bool FStyled = false;
+};
 
 bool IsElement(const GumboNode* node) { return node->type == GUMBO_NODE_ELEMENT || node->type == GUMBO_NODE_TEMPLATE; }
 
@@ -358,62 +706,18 @@ std::string FindTitle(const GumboNode* document) {
 
 class TGumboDocument final : public THTMLDocument {
 public:
-    TGumboDocument(std::string utf8, std::string location, const GumboOptions& options = ParserOptions())
-        : FSource(std::move(utf8)), FLocation(std::move(location)), FOptions(options),
-          FOutput(gumbo_parse_with_options(&FOptions, FSource.data(), FSource.size())) {
-        if (!FOutput || !FOutput->root) return;
-        FTitle = FromUtf8(FindTitle(FOutput->document));
-        // The body is the html element's body child (or its frameset, for a frames page).
-        const GumboVector& top = FOutput->root->v.element.children;
-        for (unsigned i = 0; i < top.length; ++i) {
-            const auto* node = static_cast<const GumboNode*>(top.data[i]);
-            if (!IsHtmlTag(node, GUMBO_TAG_BODY) && !IsHtmlTag(node, GUMBO_TAG_FRAMESET)) continue;
-            const GumboVector& children = node->v.element.children;
-            for (unsigned k = 0; k < children.length; ++k) {
-                const auto* child = static_cast<const GumboNode*>(children.data[k]);
-                if (IsElement(child)) FChildren.push_back(child);
-            }
-            break;
-        }
-    }
-    ~TGumboDocument() override {
+    // fileName is the note's file (its companion folder's references are left alone), empty
+    // when the page is not a note file.
+    TGumboDocument(TPage page, std::string location, const std::string& fileName,
+                   const GumboOptions& options = ParserOptions())
+        : FLocation(std::move(location)) {
+        GumboOptions parserOptions = options;
+        GumboOutput* output = gumbo_parse_with_options(&parserOptions, page.Utf8.data(), page.Utf8.size());
+        if (output && output->root) Serialise(output, page.SourceURL, fileName);
         // A tree in an arena goes with the arena's reset; walking it to free nothing is skipped.
-        if (FOutput && !FOptions.userdata) gumbo_destroy_output(&FOptions, FOutput);
-    }
-    TGumboDocument(const TGumboDocument&) = delete;
-    TGumboDocument& operator=(const TGumboDocument&) = delete;
-
-    std::string Title() const override { return FTitle; }
-    std::string Location() const override { return FLocation; }
-    std::size_t ChildCount() const override { return FChildren.size(); }
-    std::string ChildOuterHTML(std::size_t index) const override {
-        if (index >= FChildren.size()) return {};
-        std::string html;
-        AppendOuterHTML(html, FChildren[index]);
-        return FromUtf8(std::move(html));
+        if (output && !parserOptions.userdata) gumbo_destroy_output(&parserOptions, output);
     }
 
-private:
-    std::string FSource;  // the tree points into it
-    std::string FLocation;
-    GumboOptions FOptions;
-    GumboOutput* FOutput;
-    std::string FTitle;
-    std::vector<const GumboNode*> FChildren;
-};
-
-// ---- Loading: notes are parsed on a pool of worker threads while the caller waits ----
-
-// A note as the report takes it: the title, the location and each child of the body as its
-// outer HTML. The worker that parsed the note serialises it and frees the tree at once, so a
-// note waiting for its turn holds about its own size, not the parser's many times that.
-class TSerialisedDocument final : public THTMLDocument {
-public:
-    explicit TSerialisedDocument(const THTMLDocument& parsed)
-        : FTitle(parsed.Title()), FLocation(parsed.Location()) {
-        FChildren.reserve(parsed.ChildCount());
-        for (size_t i = 0; i < parsed.ChildCount(); ++i) FChildren.push_back(parsed.ChildOuterHTML(i));
-    }
     std::string Title() const override { return FTitle; }
     std::string Location() const override { return FLocation; }
     std::size_t ChildCount() const override { return FChildren.size(); }
@@ -422,10 +726,57 @@ public:
     }
 
 private:
-    std::string FTitle;
+    // Every child node of the body (or of a frameset, for a frames page), text included, in
+    // order. A note with style sheets comes as one element that wraps them in its scope.
+    void Serialise(const GumboOutput* output, const std::string& sourceURL, const std::string& fileName) {
+        FTitle = FromUtf8(FindTitle(output->document));
+        const GumboNode* body = nullptr;
+        const GumboNode* base = nullptr;
+        std::vector<const GumboNode*> pending{output->root};
+        while (!pending.empty() && (!body || !base)) {
+            const GumboNode* node = pending.back();
+            pending.pop_back();
+            if (!body && node->parent == output->root && (IsHtmlTag(node, GUMBO_TAG_BODY) || IsHtmlTag(node, GUMBO_TAG_FRAMESET))) body = node;
+            if (!base && IsHtmlTag(node, GUMBO_TAG_BASE)) base = node;
+            if (!IsElement(node) || (node != output->root && node->parent != output->root)) continue;  // base: in head or body
+            for (unsigned i = 0; i < node->v.element.children.length; ++i)
+                pending.push_back(static_cast<const GumboNode*>(node->v.element.children.data[i]));
+        }
+        if (!body) return;
+        std::string pictureBase = sourceURL;
+        if (base) {
+            if (const GumboAttribute* href = gumbo_get_attribute(&base->v.element.attributes, "href"))
+                pictureBase = ResolveURL(sourceURL, Strings::Trim(std::string_view(href->value)));
+        }
+        const std::string companion = FileSystem::ChangeFileExt(FileSystem::ExtractFileName(fileName), ".files/");
+        TNoteSerialiser serialiser(ScopeId(FLocation), pictureBase, fileName.empty() ? std::string("\n") : companion,
+                                   fileName.empty() ? std::string("\n") : Strings::PercentEncode(companion, "/"));
+        const GumboVector& children = body->v.element.children;
+        for (unsigned k = 0; k < children.length; ++k) {
+            const auto* child = static_cast<const GumboNode*>(children.data[k]);
+            // White space alone between the body's nodes shows as one blank at most; at the
+            // start or the end it shows as nothing.
+            if (child->type == GUMBO_NODE_WHITESPACE) {
+                if (!FChildren.empty()) FChildren.push_back(" ");
+                continue;
+            }
+            std::string html;
+            serialiser.Append(html, child);
+            if (!html.empty()) FChildren.push_back(FromUtf8(std::move(html)));
+        }
+        if (!FChildren.empty() && FChildren.back() == " ") FChildren.pop_back();
+        if (!serialiser.Styled()) return;
+        std::string wrapped = "<div id=\"" + serialiser.Scope() + "\">";
+        for (const std::string& child : FChildren) wrapped += child;
+        FChildren.assign(1, wrapped + "</div>");
+    }
+
     std::string FLocation;
+    std::string FTitle;
     std::vector<std::string> FChildren;
 };
+
+// ---- Loading: notes are parsed on a pool of worker threads while the caller waits ----
 
 // One load, shared between the waiting thread and the worker.
 struct TLoadJob {
@@ -460,15 +811,10 @@ struct TLoadJob {
     // could need a great deal more) with the allocator, so its memory goes back at once.
     std::unique_ptr<THTMLDocument> ParseAndSerialise(std::string bytes) {
         constexpr size_t ArenaSourceBytes = 4 << 20;
-        if (bytes.size() > ArenaSourceBytes)
-            return std::make_unique<TSerialisedDocument>(*ParseHTMLDocument(std::move(bytes), FileURL(FileName)));
+        if (bytes.size() > ArenaSourceBytes) return ParseHTMLDocument(std::move(bytes), FileURL(FileName), FileName);
         thread_local TParseArena arena;
         arena.Reset();
-        std::unique_ptr<THTMLDocument> document;
-        {
-            const TGumboDocument parsed(ToUtf8(std::move(bytes)), FileURL(FileName), arena.Options());
-            document = std::make_unique<TSerialisedDocument>(parsed);
-        }
+        auto document = std::make_unique<TGumboDocument>(ReadPage(bytes), FileURL(FileName), FileName, arena.Options());
         arena.Reset();
         return document;
     }
@@ -586,8 +932,8 @@ private:
 
 std::unique_ptr<TDocumentLoader> Create() { return std::make_unique<TGumboLoader>(); }
 
-std::unique_ptr<THTMLDocument> ParseHTMLDocument(std::string bytes, const std::string& location) {
-    return std::make_unique<TGumboDocument>(ToUtf8(std::move(bytes)), location);
+std::unique_ptr<THTMLDocument> ParseHTMLDocument(std::string bytes, const std::string& location, const std::string& fileName) {
+    return std::make_unique<TGumboDocument>(ReadPage(bytes), location, fileName);
 }
 
 std::string DeclaredCharset(std::string_view bytes) {

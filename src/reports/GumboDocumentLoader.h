@@ -14,10 +14,14 @@ inline constexpr std::uint64_t MaxDocumentBytes = 64ull << 20;
 
 std::unique_ptr<TDocumentLoader> Create();
 
-// Parses a file's bytes: the character set comes from a byte-order mark, else from a
-// <meta> charset declaration near the top, else the ANSI code page. location is kept as the
-// document's address.
-std::unique_ptr<THTMLDocument> ParseHTMLDocument(std::string bytes, const std::string& location);
+// Parses a file's bytes as a browser reads a page: the character set comes from a byte-order
+// mark (also one right after the note's info block), else from a <meta> declaration near the
+// top, else UTF-8 when the bytes are valid UTF-8, else Windows-1252. location is kept as the
+// document's address. Each child node of the body is serialised so that it cannot change the
+// report around it (see THTMLDocument); fileName, when given, is the note file whose
+// companion folder the picture references may name.
+std::unique_ptr<THTMLDocument> ParseHTMLDocument(std::string bytes, const std::string& location,
+                                                 const std::string& fileName = "");
 
 // A file's bytes as UTF-8, their character set found as ParseHTMLDocument finds it.
 std::string FileBytesToUtf8(std::string bytes);

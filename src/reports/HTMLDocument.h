@@ -1,6 +1,8 @@
 #pragma once
 // A note's HTML file as the report generator reads it: its title, its location and the child
-// elements of its body, each serialised as its outer HTML. The generator sees only these two
+// nodes of its body, each serialised as its outer HTML (text escaped) in a form that cannot
+// change the report around it: nothing that runs, loads a sheet or redirects addresses, and
+// style sheets that select only inside the note. The generator sees only these two
 // interfaces; the parser behind them is the loader's business.
 #include <cstddef>
 #include <functional>
@@ -15,10 +17,10 @@ public:
     virtual std::string Title() const = 0;
     // The document's address: the file's URL.
     virtual std::string Location() const = 0;
-    // The number of child elements of the body (text and comments directly in the body are
-    // not elements and are not counted).
+    // The number of child nodes of the body, text and comments included.
     virtual std::size_t ChildCount() const = 0;
-    // The outer HTML of one child element of the body, ANSI code page.
+    // The outer HTML of one child node of the body (a text node is its escaped text), ANSI
+    // code page.
     virtual std::string ChildOuterHTML(std::size_t index) const = 0;
 };
 

@@ -39,6 +39,13 @@ void ReplaceEvery(std::string& text, std::string_view what, std::string_view wit
     text.swap(out);
 }
 
+// Text for a place between tags or in a quoted attribute value.
+std::string Escaped(std::string_view text) {
+    std::string out;
+    Strings::AppendHtmlEscaped(out, text, true);
+    return out;
+}
+
 // Each placeholder in turn, on the result of the one before.
 void ReplaceAllOf(std::string& text, std::initializer_list<TPlaceholder> placeholders) {
     for (const auto& [word, value] : placeholders) ReplaceEvery(text, word, value);
@@ -144,17 +151,18 @@ bool TRepGenerator::AddNote(const std::string& fileName, const std::string& titl
         std::string& section = FSection;
         section.assign(Strings::JoinLines(NoteTemplate));
         ReplaceEvery(section, "#NOTE_TEXT#", html);
-        AddToTOC(noteTitle, "#" + anchor);
+        AddToTOC(Escaped(noteTitle), "#" + anchor);
         ++NextAnchor;
         // The note text is in the section by now, so placeholder words inside it are filled too.
-        const std::string shortURL = ReportUtils::GetShortURL(url);
-        ReplaceAllOf(section, {{"#NOTE_TITLE#", noteTitle},
+        // The values come from the note and its file name: they are inserted as text.
+        const std::string shortURL = Escaped(ReportUtils::GetShortURL(url));
+        ReplaceAllOf(section, {{"#NOTE_TITLE#", Escaped(noteTitle)},
                                {"#NOTE_REFERRERTITLE#", shortURL},
                                {"#NOTE_REFERRERSHORTURL#", shortURL},
-                               {"#NOTE_REFERRERURL#", url},
-                               {"#NOTE_DATE#", date},
-                               {"#NOTE_TIME#", time},
-                               {"#NOTE_COMMENTS#", comments}});
+                               {"#NOTE_REFERRERURL#", Escaped(url)},
+                               {"#NOTE_DATE#", Escaped(date)},
+                               {"#NOTE_TIME#", Escaped(time)},
+                               {"#NOTE_COMMENTS#", Escaped(comments)}});
 
         PointAtCompanionFolder(section, fileName);
         if (OnNoteSection) OnNoteSection(section);
@@ -212,11 +220,11 @@ void TRepGenerator::AddToRefList(const std::string& title, const std::string& ur
         if (Strings::Trim(url).empty() || !RefListEnabled) return;
         std::string item = Strings::JoinLines(RefItemTemplate);
         const std::string shown = Strings::Trim(title).empty() ? ReportUtils::GetShortURL(url) : title;
-        ReplaceAllOf(item, {{"#REFERRER_TITLE#", shown}, {"#REFERRER_URL#", url}});
+        ReplaceAllOf(item, {{"#REFERRER_TITLE#", Escaped(shown)}, {"#REFERRER_URL#", Escaped(url)}});
         std::string protocol, user, password, host, port, path;
         ReportUtils::ParseURL(url, protocol, user, password, host, port, path);
         // Without both a scheme and a host there is no short address: the word stays.
-        if (!protocol.empty() && !host.empty()) ReplaceEvery(item, "#REFERRER_SHORTURL#", protocol + "://" + host);
+        if (!protocol.empty() && !host.empty()) ReplaceEvery(item, "#REFERRER_SHORTURL#", Escaped(protocol + "://" + host));
         if (FRefSeen.insert(item).second) RefItems.push_back(std::move(item));
     });
 }
@@ -227,7 +235,8 @@ void TRepGenerator::WalkCollection(const THTMLDocument& document, std::string& t
         const size_t count = document.ChildCount();
         for (size_t i = 0; i < count && !PollAborted(); ++i) {
             const std::string piece = document.ChildOuterHTML(i);
-            if (!piece.empty() && !text.empty() && text.back() != ' ' && piece.back() != ' ') text += ' ';
+            // Two pieces of markup in a row are set apart by a blank; text is kept as it stands.
+            if (!piece.empty() && !text.empty() && text.back() == '>' && piece.front() == '<') text += ' ';
             text += piece;
         }
     });

@@ -5,8 +5,9 @@
 // their anchors, the list of source pages, and the footer last. One generator serves one
 // report: Initialize once, AddNote per note in report order, FinalizeToStrings once.
 //
-// All text is 8-bit in the ANSI code page. Values are inserted as they are, without HTML
-// escaping.
+// All text is 8-bit in the ANSI code page. The header's values are inserted as they are; a
+// note's values (title, address, comments, date and time) come from the note and are
+// inserted as text, escaped.
 #include "reports/HTMLDocument.h"
 
 #include <functional>
@@ -75,7 +76,7 @@ public:
 private:
     void AddToTOC(const std::string& title, const std::string& link);
     void AddToRefList(const std::string& title, const std::string& url);
-    // Appends the body's child elements to text, their outer HTML joined as the report shows them.
+    // Appends the body's child nodes to text, their outer HTML joined as the report shows them.
     void WalkCollection(const THTMLDocument& document, std::string& text);
     std::unique_ptr<THTMLDocument> LoadDocument(const std::string& fileName);
     // Sets Aborted when OnQueryAbort says so; returns Aborted.

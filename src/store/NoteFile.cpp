@@ -187,6 +187,102 @@ constexpr std::string_view Utf8Mark = "\xEF\xBB\xBF";
 
 bool IsWarningLine(const std::string& line) { return Strings::Trim(line) == NoteWarningLine; }
 
+// A note file read line by line in pieces of bounded size, whatever the length of its lines.
+// A line ends at CR LF, LF or CR; a last line without a break counts when it has bytes.
+class TLinePieceReader {
+public:
+    // Opens the file and skips its first skip bytes.
+    TLinePieceReader(const std::string& fileName, size_t skip) : FFd(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC)) {
+        if (FFd < 0) throw EInOutError("Cannot open file \"" + fileName + "\": " + std::strerror(errno));
+        if (::lseek(FFd, static_cast<off_t>(skip), SEEK_SET) < 0) throw EInOutError("Cannot read file \"" + fileName + "\"");
+    }
+    ~TLinePieceReader() { ::close(FFd); }
+    TLinePieceReader(const TLinePieceReader&) = delete;
+    TLinePieceReader& operator=(const TLinePieceReader&) = delete;
+
+    // Hands each line's bytes to piece (in one or more calls) and calls lineEnd after each line.
+    template <typename TPiece, typename TLineEnd>
+    void Read(TPiece piece, TLineEnd lineEnd) {
+        char chunk[65536];
+        bool afterCR = false, inLine = false;
+        for (;;) {
+            const ssize_t n = ::read(FFd, chunk, sizeof chunk);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) throw EInOutError("Cannot read a note file");
+            if (n == 0) break;
+            size_t start = 0;
+            for (size_t i = 0; i < static_cast<size_t>(n); ++i) {
+                const char c = chunk[i];
+                if (afterCR && c == '\n') {
+                    afterCR = false;
+                    start = i + 1;
+                    continue;
+                }
+                afterCR = false;
+                if (c != '\r' && c != '\n') {
+                    inLine = true;
+                    continue;
+                }
+                if (i > start) piece(std::string_view(chunk + start, i - start));
+                lineEnd();
+                inLine = false;
+                afterCR = c == '\r';
+                start = i + 1;
+            }
+            if (static_cast<size_t>(n) > start) piece(std::string_view(chunk + start, n - start));
+        }
+        if (inLine) lineEnd();
+    }
+
+private:
+    int FFd;
+};
+
+// What a line is, learnt from its pieces without keeping the line: whether it holds either
+// block marker, and whether it is a warning line (only a short line can be).
+class TLineProbe {
+public:
+    void Add(std::string_view piece) {
+        if (FShort.size() + piece.size() <= ShortLine) FShort.append(piece);
+        else FLong = true;
+        FWindow.append(piece);
+        FBegin = FBegin || FWindow.find(NoteBeginMarker) != std::string::npos;
+        FEnd = FEnd || FWindow.find(NoteEndMarker) != std::string::npos;
+        // Enough of the tail stays for a marker that spans two pieces.
+        if (FWindow.size() > MarkerWindow) FWindow.erase(0, FWindow.size() - MarkerWindow);
+    }
+    bool Begin() const { return FBegin; }
+    bool End() const { return FEnd; }
+    bool Warning() const { return !FLong && IsWarningLine(FShort); }
+    const std::string& Short() const { return FShort; }
+    bool Long() const { return FLong; }
+    void Clear() { *this = TLineProbe(); }
+
+    static constexpr size_t ShortLine = 4096;
+
+private:
+    static constexpr size_t MarkerWindow = 64;
+    std::string FShort, FWindow;
+    bool FLong = false, FBegin = false, FEnd = false;
+};
+
+// The lines that hold the file's block markers: the first line with the begin marker and the
+// first line after it with the end marker; -1 for both when the file has no whole block.
+std::pair<long long, long long> BlockLines(const std::string& fileName, size_t skip) {
+    long long line = 0, begin = -1, end = -1;
+    TLineProbe probe;
+    TLinePieceReader(fileName, skip).Read([&](std::string_view piece) { if (end < 0) probe.Add(piece); },
+                                     [&] {
+                                         if (end < 0) {
+                                             if (begin < 0 && probe.Begin()) begin = line;
+                                             else if (begin >= 0 && probe.End()) end = line;
+                                         }
+                                         probe.Clear();
+                                         ++line;
+                                     });
+    return end < 0 ? std::pair{-1ll, -1ll} : std::pair{begin, end};
+}
+
 // The lines of a note file outside its block: the old block goes with its markers, and so do
 // the warning lines above it and those that earlier saves left right below it, since the new
 // block brings its own. A file without a block keeps every line.
@@ -203,6 +299,40 @@ TStringList OutsideBlock(TStringList lines) {
     std::copy_if(lines.begin(), start, std::back_inserter(kept), [](const std::string& line) { return !IsWarningLine(line); });
     kept.insert(kept.end(), after, lines.end());
     return kept;
+}
+
+// Writes the lines of a note file outside its block, each ended by CR LF: the old block goes
+// with its markers, and so do the warning lines above it and those that earlier saves left
+// right below it, since the new block brings its own. A file without a block keeps every
+// line. Memory stays bounded: a line is held only while it may still be a warning line.
+void CopyOutsideBlock(const std::string& fileName, size_t skip, FileSystem::TAtomicFile& out) {
+    const auto [begin, end] = BlockLines(fileName, skip);
+    long long line = 0;
+    bool belowBlock = true;  // still in the warning lines right below the block
+    TLineProbe probe;
+    const auto dropped = [&] {
+        if (begin < 0) return false;
+        if (line >= begin && line <= end) return true;
+        if (line < begin) return probe.Warning();
+        return belowBlock && probe.Warning();
+    };
+    TLinePieceReader(fileName, skip).Read(
+        [&](std::string_view piece) {
+            const bool wasLong = probe.Long();
+            probe.Add(piece);
+            if (!probe.Long() || (begin >= 0 && line >= begin && line <= end)) return;
+            if (!wasLong) out.Write(probe.Short());  // the line can no longer be a warning line
+            out.Write(piece);
+        },
+        [&] {
+            if (line > end && !probe.Warning()) belowBlock = false;
+            if (!dropped()) {
+                if (!probe.Long()) out.Write(probe.Short());
+                out.Write("\r\n");
+            }
+            probe.Clear();
+            ++line;
+        });
 }
 
 void LoadFolderInfo(const std::string& path, TNoteInfo& info) {
@@ -335,13 +465,24 @@ bool SaveNodeToXML(const std::string& fileName, const std::string& title, const 
 
 bool addXMLInfoToHTML(const std::string& fileName, const std::string& xmlText) {
     return Trap("ReportUtils.addXMLInfoToHTML", false, [&] {
-        std::string old;
-        if (!FileSystem::FileExists(fileName))
+        const bool exists = FileSystem::FileExists(fileName);
+        std::string head;
+        if (!exists) {
             FileSystem::ForceDirectories(FileSystem::ExtractFilePath(fileName));
-        else
-            old = FileSystem::ReadFile(fileName);
-        // Replaced atomically: a crash or a full disk leaves the old note as it was.
-        FileSystem::WriteFileAtomic(fileName, WithXMLInfo(old, xmlText));
+        } else {
+            FileSystem::TryReadFile(fileName, head, Utf8Mark.size());
+            if (IsUtf16Text(head))
+                throw EInOutError("\"" + fileName + "\" is UTF-16 text, which is not rewritten");
+        }
+        // A UTF-8 byte-order mark stays the file's first bytes, with the block after it.
+        const bool marked = head.starts_with(Utf8Mark);
+        // Streamed into the atomic writer: a crash or a full disk leaves the old note as it was,
+        // and a note of any size is repaired in little memory.
+        FileSystem::TAtomicFile out(fileName);
+        if (marked) out.Write(Utf8Mark);
+        out.Write(Strings::JoinLines({NoteWarningLine, NoteBeginMarker, xmlText, NoteEndMarker}));
+        if (exists) CopyOutsideBlock(fileName, marked ? Utf8Mark.size() : 0, out);
+        out.Commit(fileName);
         return true;
     });
 }

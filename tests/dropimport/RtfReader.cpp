@@ -265,6 +265,9 @@ TEST(RtfReaderCodePages, HexBytesAreReadInTheCodePageOfTheRunsFont) {
         {"{\\rtf1\\mac caf\\'8e}", "café"},
         {"{\\rtf1\\mac\\ansicpg10000 caf\\'8e}", "café"},
         {"{\\rtf1\\mac\\ansicpg10001 \\'82\\'a0\\'83n}", "あハ"},
+        // the code pages read as the web reads their labels: Shift_JIS as CP932, GB2312 as GBK
+        {"{\\rtf1\\mac\\ansicpg10001 \\'87\\'40}", "①"},
+        {"{\\rtf1\\ansi\\ansicpg10008 \\'81\\'40}", "丂"},
         {"{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset89 C;}{\\f1\\fcharset78 J;}}\\f0\\'8f\\f1\\'82\\'a0}", "Пあ"},
         {"{\\rtf1\\pc \\'82}", "é"},
         // a font's own code page ("cpg") comes before its character set; 65001 is UTF-8

@@ -194,11 +194,11 @@ TEST_F(RepGenerator, NotePlaceholdersIncludingWordsInsideTheNoteText) {
                                   "[#NOTE_TITLE#][#NOTE_REFERRERTITLE#][#NOTE_REFERRERSHORTURL#][#NOTE_REFERRERURL#]",
                                   "[#NOTE_DATE#][#NOTE_TIME#][#NOTE_COMMENTS#]#NOTE_TEXT#", "<!--NOTE_END-->"});
     ASSERT_TRUE(generator->AddNote(Note("n", {"<p>on #NOTE_DATE#</p>", "<p>#TOCITEM_TITLE#</p>"}), "Title",
-                                   "Not shown", "https://WWW.Site.org:8080/a/b", "c&c", "D", "T"));
+                                   "Not shown", "https://WWW.Site.org:8080/a/b", "c&c", "D", "T"));  // values escaped
     ASSERT_EQ(generator->NotesOut.size(), 1u);
     EXPECT_EQ(generator->NotesOut[0],
               "[Title][site.org:8080][site.org:8080][https://WWW.Site.org:8080/a/b]\r\n"
-              "[D][T][c&c]<p>on D</p> <p>#TOCITEM_TITLE#</p><A NAME=1000></A>\r\n");
+              "[D][T][c&amp;c]<p>on D</p> <p>#TOCITEM_TITLE#</p><A NAME=1000></A>\r\n");
 }
 
 TEST_F(RepGenerator, ElementsAreJoinedWithOneSpaceUnlessOneSideEndsInASpace) {

@@ -127,6 +127,20 @@ TEST(SaveNodeToXML, ReplacesTheOldBlockAndKeepsOneWarningLine) {
         {"a block without its warning line", NoteBeginMarker + std::string("\r\n<NOTE/>\r\n") + Tail + html, Block("<NEW/>") + html},
         {"nothing but a block", Block("<NOTE/>"), Block("<NEW/>")},
         {"a warning inside the page stays", Block("<NOTE/>") + "<p>\r\n" + warn, Block("<NEW/>") + "<p>\r\n" + warn},
+        // The file is streamed in pieces: lines longer than a piece, a CR LF and a marker
+        // split between two pieces, a block that is never closed, a byte-order mark.
+        {"one line longer than a read", Block("<NOTE/>") + std::string(200000, 'x'), Block("<NEW/>") + std::string(200000, 'x') + "\r\n"},
+        {"a long line above the block", std::string(70000, 'y') + "\n" + Block("<NOTE/>") + html,
+         Block("<NEW/>") + std::string(70000, 'y') + "\r\n" + html},
+        {"CR LF across two reads", Block("<NOTE/>") + std::string(65536 - Block("<NOTE/>").size() - 1, 'z') + "\r\nq",
+         Block("<NEW/>") + std::string(65536 - Block("<NOTE/>").size() - 1, 'z') + "\r\nq\r\n"},
+        {"a marker across two reads", std::string(65536 - 5 - warn.size() - 1, 'w') + "\n" + Block("<NOTE/>") + "p",
+         Block("<NEW/>") + std::string(65536 - 5 - warn.size() - 1, 'w') + "\r\np\r\n"},
+        {"a block never closed keeps every line", warn + NoteBeginMarker + "\r\n<NOTE/>\rp",
+         Block("<NEW/>") + warn + NoteBeginMarker + "\r\n<NOTE/>\r\np\r\n"},
+        {"a warning line too long to be one stays", std::string(5000, ' ') + warn + Block("<NOTE/>"),
+         Block("<NEW/>") + std::string(5000, ' ') + warn},
+        {"the byte-order mark stays first", "\xEF\xBB\xBF" + Block("<NOTE/>") + html, "\xEF\xBB\xBF" + Block("<NEW/>") + html},
     };
     for (const auto& c : cases) {
         const std::string file = TestEnv::MakeTempDir("resave") + "n.html";
