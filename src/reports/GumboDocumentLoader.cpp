@@ -997,6 +997,6 @@ std::string FileURL(const std::string& path) {
     return url;
 }
 
-std::string FileBytesToUtf8(std::string bytes) { return ToUtf8(std::move(bytes)); }
+std::string FileBytesToUtf8(std::string bytes) { return ReadPage(bytes).Utf8; }
 
 }  // namespace GumboDocumentLoader
