@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   libpugixml-dev libgumbo-dev libjpeg62-turbo-dev libwmf-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
   qt6-base-dev qt6-webengine-dev qt6-webengine-dev-tools libqt6svg6-dev
   xvfb xauth xdg-utils shared-mime-info media-types fonts-dejavu-core
   # libwmf cannot play a metafile without the URW base fonts

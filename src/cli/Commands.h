@@ -20,6 +20,8 @@ int CmdDelete(const TArgs& args);
 // Empty names, "." and ".." are refused, so the path stays inside the store.
 bool ParseNodePath(std::string text, std::string& nodePath);
 int CmdImport(const TArgs& args);
+// The browsers' native messaging host for the connector extension.
+int CmdNativeHost(const TArgs& args);
 
 // Prints the usage text to standard error and returns 2.
 int Usage();

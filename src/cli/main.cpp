@@ -28,6 +28,7 @@ const TCommand Commands[] = {
     {"move", "move NODEPATH TARGETFOLDER move a note or folder into a folder (\"\" the root)", CmdMove},
     {"delete", "delete NODEPATH [--yes]    delete a note with its pictures, or a folder with its content", CmdDelete},
     {"import", "import [--folder NODEPATH] FILE...  each file a new note (.eml, .html, .rtf, .url, text)", CmdImport},
+    {"native-host", "native-host                the connector's native messaging host (framed JSON on stdin/stdout)", CmdNativeHost},
 };
 
 }  // namespace
