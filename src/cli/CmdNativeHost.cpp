@@ -14,7 +14,8 @@
 // add-note dialog switched off, exactly as a capture in the window: the same append rule, the
 // info block in the same write, the pictures (given by the extension, fetched in the page)
 // into the companion folder. Nothing a message holds is ever run, and its folder must be an
-// existing folder of the store named by a node path.
+// existing folder of the store named by a node path. A running window is told to read its
+// tree again through the store's stamp file.
 #include "cli/Commands.h"
 #include "dropimport/MailCodecs.h"
 #include "platform/CodePage.h"
@@ -25,6 +26,7 @@
 #include "store/NoteImages.h"
 #include "store/NoteWriter.h"
 #include "store/ReportUtils.h"
+#include "store/StoreSignal.h"
 #include "store/StoreOperations.h"
 
 #include <nlohmann/json.hpp>
@@ -177,8 +179,10 @@ json Clip(const json& message) {
     Options->PrevTitle = CodePage::WideToAnsi(writer.PrevTitle);
     Options->PrevBaseURL = CodePage::WideToAnsi(writer.PrevBaseURL);
     Options->Save();
+    const std::u16string node = writer.Folder + u"/" + writer.Title;
+    StoreSignal::Touch(CodePage::WideToAnsi(node));  // a running window reads its tree again
     return {{"ok", true},
-            {"note", CodePage::Utf16ToUtf8(writer.Folder + u"/" + writer.Title)},
+            {"note", CodePage::Utf16ToUtf8(node)},
             {"appended", append},
             {"pictures", writer.SavedImages()}};
 }

@@ -4,7 +4,7 @@
 // what was done on disk.
 #include "pane/frmMain.h"
 
-#include "pane/HtmlImageRefs.h"
+#include "store/HtmlImageRefs.h"
 #include "pane/QtStrings.h"
 #include "platform/FileSystem.h"
 #include "platform/Strings.h"

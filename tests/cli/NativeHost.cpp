@@ -5,6 +5,7 @@
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "store/ReportUtils.h"
+#include "store/StoreSignal.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -124,6 +125,7 @@ TEST_F(NativeHost, EachKindOfClipBecomesItsNote) {
         EXPECT_EQ(CodePage::Utf16ToUtf8(Info(FStore + c.Node + ".html").OriginalTitle), c.Title);
     }
     EXPECT_EQ(TestEnv::ReadFile(FStore + "Inbox/Web/A page.files/pic.png"), Png);
+    EXPECT_EQ(TestEnv::ReadFile(StoreSignal::StampFile()), "Trips/b Read b\n");  // a running window reloads
     EXPECT_EQ(Info(FStore + "Inbox/Web/A page.html").Comments, u"mine");
 }
 
@@ -170,6 +172,7 @@ TEST_F(NativeHost, BadMessagesAreAnsweredWithAnErrorAndWriteNothing) {
         EXPECT_TRUE(Files(FStore).empty()) << Files(FStore)[0];
     }
     EXPECT_FALSE(FileSystem::DirectoryExists(FStore + "../outside"));
+    EXPECT_FALSE(FileSystem::FileExists(StoreSignal::StampFile()));
 }
 
 TEST_F(NativeHost, AMessageOverTheLimitIsSkippedAndTheNextOneAnswered) {
