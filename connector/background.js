@@ -120,6 +120,7 @@ async function clip(request) {
       kind: request.kind,
       url: page.url,
       pageTitle: page.pageTitle,
+      charset: page.charset,
       html: page.html,
       pictures: page.pictures,
       folder: request.folder || undefined,

@@ -6,10 +6,11 @@
 // Messages:
 //   {"type":"folders"}  ->  {"ok":true,"folders":[...],"defaultFolder":"...","confirm":bool}
 //   {"type":"clip","kind":"selection"|"page"|"images"|"link","url":"...","pageTitle":"...",
-//    "html":"...","folder":"...","title":"...","comments":"...",
+//    "html":"...","charset":"...","folder":"...","title":"...","comments":"...",
 //    "pictures":[{"url":"...","data":"<base64>"}]}
 //                       ->  {"ok":true,"note":"Folder/Title","appended":bool,"pictures":n}
-// Anything else, or any value of the wrong type or size, is answered {"ok":false,"error":...}
+// The parser takes only UTF-8, so the page's charset is already applied by the browser and is
+// not needed, as in the window. Anything else, or any value of the wrong type or size, is answered {"ok":false,"error":...}
 // and nothing is written. A clip goes through the note writer with the settings of the
 // add-note dialog switched off, exactly as a capture in the window: the same append rule, the
 // info block in the same write, the pictures (given by the extension, fetched in the page)
@@ -146,7 +147,6 @@ json Clip(const json& message) {
     const std::string comments = Text(message, "comments", MaxCommentBytes);
     if (kind != "selection" && kind != "page" && kind != "images" && kind != "link")
         throw EBadMessage("unknown kind of clip \"" + kind + "\"");
-    if (!CodePage::IsValidUtf8(html)) throw EBadMessage("the page is not UTF-8");
 
     TGivenPictures pictures;
     TNoteWriter writer(&pictures);
