@@ -10,8 +10,8 @@
 //    "pictures":[{"url":"...","data":"<base64>"}]}
 //                       ->  {"ok":true,"note":"Folder/Title","appended":bool,"pictures":n}
 // The parser takes only UTF-8, so the page's charset is already applied by the browser and is
-// not needed, as in the window. Anything else, or any value of the wrong type or size, is answered {"ok":false,"error":...}
-// and nothing is written. A clip goes through the note writer with the settings of the
+// not needed, as in the window. Anything else, or any value of the wrong type or size, is
+// answered {"ok":false,"error":...} and nothing is written. A clip goes through the note writer with the settings of the
 // add-note dialog switched off, exactly as a capture in the window: the same append rule, the
 // info block in the same write, the pictures (given by the extension, fetched in the page)
 // into the companion folder. Nothing a message holds is ever run, and its folder must be an
