@@ -40,7 +40,7 @@ async function capturePage(kind, limits) {
     for (let i = 0; selection && i < selection.rangeCount; i++)
       root.appendChild(inert.importNode(selection.getRangeAt(i).cloneContents(), true));
   } else if (document.body) {
-    root.innerHTML = document.body.innerHTML;
+    for (const child of document.body.childNodes) root.appendChild(inert.importNode(child, true));
   }
   const addresses = [];
   for (const img of root.querySelectorAll('img[src]')) {

@@ -25,3 +25,12 @@ if [ "${#missing[@]}" -gt 0 ]; then
   $SUDO apt-get update
   $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
 fi
+
+# The connector's Firefox build is checked by web-ext, from npm.
+if ! command -v web-ext > /dev/null; then
+  if ! command -v npm > /dev/null; then
+    export DEBIAN_FRONTEND=noninteractive
+    $SUDO apt-get install -y --no-install-recommends nodejs npm
+  fi
+  $SUDO npm install -g web-ext
+fi

@@ -21,7 +21,10 @@ base = json.loads((src / "manifest.json").read_text(encoding="utf-8"))
 firefox = dict(base)
 firefox.pop("key")
 firefox["background"] = {"scripts": ["background.js"]}
-firefox["browser_specific_settings"] = {"gecko": {"id": "quillbox-connector@quillbox", "strict_min_version": "115.0"}}
+# Nothing leaves the machine: the clips go to the local program only.
+firefox["browser_specific_settings"] = {"gecko": {"id": "quillbox-connector@quillbox", "strict_min_version": "140.0",
+                                                  "data_collection_permissions": {"required": ["none"]}},
+                                        "gecko_android": {"strict_min_version": "142.0"}}
 
 for name, manifest, package in (("chromium", base, "quillbox-connector-chromium.zip"),
                                 ("firefox", firefox, "quillbox-connector-firefox.xpi")):
