@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
   qt6-base-dev qt6-webengine-dev qt6-webengine-dev-tools libqt6svg6-dev
   xvfb xauth xdg-utils shared-mime-info media-types fonts-dejavu-core
+  # the connector's end-to-end test
+  chromium chromium-driver python3-selenium
   # libwmf cannot play a metafile without the URW base fonts
   fonts-urw-base35
 )
