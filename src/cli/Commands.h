@@ -24,6 +24,8 @@ int CmdSearch(const TArgs& args);
 
 // One field of a tab-separated output line: tabs and line ends inside it become blanks.
 std::string Field(std::string text);
+// The browsers' native messaging host for the connector extension.
+int CmdNativeHost(const TArgs& args);
 
 // Prints the usage text to standard error and returns 2.
 int Usage();

@@ -29,6 +29,7 @@ const TCommand Commands[] = {
     {"delete", "delete NODEPATH [--yes]    delete a note with its pictures, or a folder with its content", CmdDelete},
     {"import", "import [--folder NODEPATH] FILE...  each file a new note (.eml, .html, .rtf, .url, text)", CmdImport},
     {"search", "search [--limit N] QUERY... the notes holding the words, best first; --rebuild remakes the index", CmdSearch},
+    {"native-host", "native-host                the connector's native messaging host (framed JSON on stdin/stdout)", CmdNativeHost},
 };
 
 }  // namespace

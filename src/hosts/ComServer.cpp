@@ -1,5 +1,6 @@
 #include "hosts/ComServer.h"
 
+#include "hosts/ConnectorHost.h"
 #include "hosts/DesktopEntry.h"
 #include "platform/Exceptions.h"
 #include "platform/Strings.h"
@@ -20,10 +21,13 @@ TComObjectFactory* TComServer::FindFactory(const std::string& classID) const {
 
 void TComServer::UpdateRegistry(bool doRegister) {
     for (const auto& f : FFactories) f->UpdateRegistry(doRegister);
-    if (doRegister)
+    if (doRegister) {
         DesktopEntry::Install(FServerFileName);
-    else
+        ConnectorHost::Install(FServerFileName);
+    } else {
         DesktopEntry::Remove();
+        ConnectorHost::Remove();
+    }
 }
 
 bool FindCmdLineSwitch(const std::vector<std::string>& arguments, const std::string& name) {

@@ -22,7 +22,8 @@ public:
     TComObjectFactory* FindFactory(const std::string& classID) const;
     const std::string& ServerFileName() const { return FServerFileName; }
 
-    // Registers (true) or unregisters every class and installs or removes the desktop entry.
+    // Registers (true) or unregisters every class and installs or removes the desktop entry
+    // and the connector's native host manifests.
     // Raises the registry's or the file system's exception on failure.
     void UpdateRegistry(bool doRegister);
 

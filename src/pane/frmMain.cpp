@@ -12,8 +12,11 @@
 #include "settings/Trap.h"
 #include "reports/ReportRun.h"
 #include "store/ReportUtils.h"
+#include "store/StoreSignal.h"
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QGuiApplication>
 #include <QStyle>
 #include <QUrl>
@@ -52,6 +55,26 @@ public:
 private:
     TWebBrowser& FBrowser;
 };
+
+}  // namespace
+
+namespace {
+
+// Another process (the connector's native host) that adds a note rewrites the store's stamp
+// file; the tree is read again when its time changes. The folder is watched, since an atomic
+// write replaces the file.
+void WatchStoreStamp(TfrmMain* pane) {
+    const QString stamp = AnsiToQ(StoreSignal::StampFile());
+    FileSystem::ForceDirectories(FileSystem::ExtractFilePath(StoreSignal::StampFile()));
+    auto* watcher = new QFileSystemWatcher({QFileInfo(stamp).absolutePath()}, pane);
+    QObject::connect(watcher, &QFileSystemWatcher::directoryChanged, pane,
+                     [pane, stamp, seen = QFileInfo(stamp).lastModified()]() mutable {
+                         const QDateTime now = QFileInfo(stamp).lastModified();
+                         if (now == seen) return;
+                         seen = now;
+                         TrapVoid("TfrmMain.StoreChanged", [&] { pane->LoadTree(true); });
+                     });
+}
 
 }  // namespace
 
@@ -108,6 +131,7 @@ void TfrmMain::FormCreate() {
     });
     LoadTree(false);
     UpdateIndex();
+    WatchStoreStamp(this);
 }
 
 void TfrmMain::FormDestroy() {

@@ -16,7 +16,8 @@ struct TCliRun {
 };
 
 // quillbox-cli with the given arguments; standard output and error are captured apart.
-inline TCliRun RunCli(std::vector<std::string> args) {
+// Standard input is the file input.
+inline TCliRun RunCli(std::vector<std::string> args, const std::string& input = "/dev/null") {
     const std::string out = TestEnv::Root() + "cli.out", err = TestEnv::Root() + "cli.err";
     args.insert(args.begin(), QB_CLI_PATH);
     std::vector<char*> argv;
@@ -24,7 +25,7 @@ inline TCliRun RunCli(std::vector<std::string> args) {
     argv.push_back(nullptr);
     const pid_t pid = ::fork();
     if (pid == 0) {
-        ::dup2(::open("/dev/null", O_RDONLY), 0);  // never a terminal to ask on
+        ::dup2(::open(input.c_str(), O_RDONLY), 0);  // never a terminal to ask on
         ::dup2(::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
         ::dup2(::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
         ::execv(argv[0], argv.data());

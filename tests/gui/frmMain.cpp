@@ -6,6 +6,7 @@
 #include "platform/Strings.h"
 #include "settings/Options.h"
 #include "store/ReportUtils.h"
+#include "store/StoreSignal.h"
 #include "support/GuiFakes.h"
 #include "support/GuiTestEnvironment.h"
 
@@ -189,6 +190,17 @@ private slots:
         pane->treeNotes()->collapse(pane->Model()->IndexOf(a));
         pane->actRefreshExecute();
         QVERIFY(!pane->treeNotes()->isExpanded(pane->Model()->IndexOf(pane->FocusedNode())));
+    }
+
+    // The connector's host adds notes from another process and rewrites the stamp file.
+    void anotherProcessThatTouchesTheStampReloadsTheTree() {
+        FileSystem::ForceDirectories(FStore + "A");
+        auto pane = MakePane();
+        FileSystem::ForceDirectories(FStore + "B");
+        QTest::qWait(200);
+        QCOMPARE(Names(pane->Model()->Root()), QStringList({"A"}));
+        StoreSignal::Touch("B/note");
+        QTRY_COMPARE(Names(pane->Model()->Root()), QStringList({"A", "B"}));
     }
 
     void vanishedStoreLeavesTheTreeEmpty() {

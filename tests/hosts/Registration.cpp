@@ -2,6 +2,7 @@
 // switches of the program's start, and the start's own small rules.
 #include "hosts/BandFactory.h"
 #include "hosts/ComServer.h"
+#include "hosts/ConnectorHost.h"
 #include "hosts/DesktopEntry.h"
 #include "hosts/NotesMain.h"
 #include "hosts/ProgramStart.h"
@@ -9,8 +10,11 @@
 #include "platform/Registry.h"
 #include "support/GuiTestEnvironment.h"
 
+#include <nlohmann/json.hpp>
+
 #include <map>
 #include <optional>
+#include <unistd.h>
 
 namespace {
 
@@ -110,6 +114,37 @@ private slots:
         QVERIFY(dump.count(K + "\\Implemented Categories\\{OTHER}"));
         QVERIFY(dump.count("HKEY_CLASSES_ROOT\\CLSID\\{00000000-0000-0000-0000-000000000001}"));
         QVERIFY(!FileSystem::FileExists(DesktopEntry::FileName()));
+    }
+
+    // Each browser's manifest names the launcher and allows the connector alone; the launcher
+    // starts the command-line tool beside the program, quoted for the shell.
+    void registerInstallsTheConnectorHostAndUnregisterRemovesIt() {
+        auto server = MakeServer();
+        server->UpdateRegistry(true);
+        const std::string launcher = ConnectorHost::LauncherFile();
+        QCOMPARE(GuiTestEnv::ReadFile(launcher), std::string("#!/bin/sh\n# Started by the browser for the Quillbox connector.\n"
+                                                          "exec '/opt/quill view/quillbox-cli' native-host\n"));
+        QVERIFY(::access(launcher.c_str(), X_OK) == 0);
+        const std::string home = std::getenv("HOME");
+        const std::vector<std::string> files = ConnectorHost::ManifestFiles();
+        const std::vector<std::string> expected = {home + "/.mozilla/native-messaging-hosts/org.quillbox.connector.json",
+                                                   home + "/.config/chromium/NativeMessagingHosts/org.quillbox.connector.json",
+                                                   home + "/.config/google-chrome/NativeMessagingHosts/org.quillbox.connector.json"};
+        QCOMPARE(files, expected);
+        for (size_t i = 0; i < files.size(); ++i) {
+            const nlohmann::json manifest = nlohmann::json::parse(GuiTestEnv::ReadFile(files[i]));
+            QCOMPARE(manifest["name"].get<std::string>(), std::string("org.quillbox.connector"));
+            QCOMPARE(manifest["path"].get<std::string>(), launcher);
+            QCOMPARE(manifest["type"].get<std::string>(), std::string("stdio"));
+            const nlohmann::json allowed = i == 0 ? nlohmann::json{{"allowed_extensions", {"quillbox-connector@quillbox"}}}
+                                                  : nlohmann::json{{"allowed_origins", {"chrome-extension://adfcejolbcmecmijfffolfochijcblcb/"}}};
+            QVERIFY(manifest.size() == 5);
+            QVERIFY(manifest[allowed.begin().key()] == allowed.begin().value());
+        }
+        server->UpdateRegistry(false);
+        for (const std::string& file : files) QVERIFY(!FileSystem::FileExists(file));
+        QVERIFY(!FileSystem::FileExists(launcher));
+        QVERIFY(FileSystem::DirectoryExists(home + "/.mozilla/native-messaging-hosts"));  // the browser's folder stays
     }
 
     void homePageGoesUnderInstance() {
