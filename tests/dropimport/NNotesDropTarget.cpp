@@ -183,8 +183,8 @@ TEST(NNotesDropTarget, RtfWithPicturesAndRtfTheReaderRejects) {
     EXPECT_TRUE(Contains(target.HTML, "<IMG src=\"nntmp0.bmp\""));
     EXPECT_TRUE(FileSystem::FileExists(folder + "nntmp0.bmp"));
 
-    TScriptedData rejected;  // no font table: the reader gives up, the text is taken instead
-    rejected.Formats[CFSTR_RTF] = "{\\rtf1 no fonts}";
+    TScriptedData rejected;  // nested past the reader's limit: it gives up, the text is taken instead
+    rejected.Formats[CFSTR_RTF] = "{\\rtf1 " + std::string(20000, '{') + "no fonts";
     rejected.Formats[CFSTR_TEXT] = "no fonts";
     ASSERT_TRUE(target.GetDataFromDataObject(rejected));
     EXPECT_EQ(target.HTML, u"no fonts");
