@@ -3,6 +3,7 @@
 #include "platform/CodePage.h"
 #include "platform/Exceptions.h"
 #include "platform/FileSystem.h"
+#include "platform/Folders.h"
 #include "platform/Strings.h"
 #include "reports/RepGenerator.h"
 #include "settings/Options.h"
@@ -112,12 +113,14 @@ private:
 
     // Written atomically: a report open in the browser is replaced whole, never seen
     // half-written. When tmprep.html cannot be replaced, the first free tmprepN.html is used.
+    // Both live in the user's private folder; without one the report fails.
     static std::string WriteReport(const std::string& bytes) {
-        std::string file = ReportFileName();
+        const std::string folder = Folders::PrivateTempFolder();
+        std::string file = folder + "/tmprep.html";
         try {
             FileSystem::WriteFileAtomic(file, bytes);
         } catch (const EInOutError&) {
-            file = ReportUtils::FindUnusedFileName(ReportUtils::GetWindowsTempFolder() + "/tmprep", "html", "");
+            file = ReportUtils::FindUnusedFileName(folder + "/tmprep", "html", "");
             FileSystem::WriteFileAtomic(file, bytes);
         }
         return file;
