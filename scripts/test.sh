@@ -38,6 +38,9 @@ cmake --build build -j "$jobs"
 require_labels build unit gui xvfb bench
 (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --no-tests=error -j "$jobs" --timeout 600)
 
+echo "== Debian package"
+bash scripts/package.sh build
+
 echo "== core tests under the sanitizers"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQB_GUI=OFF -DQB_BENCH=OFF -DQB_SANITIZE=ON
 cmake --build build-asan -j "$jobs"
@@ -50,6 +53,7 @@ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DQB_GUI=OFF -DQB_TESTS=OFF -DQB_BENCH=OFF -DQB_SANITIZE=ON -DQB_FUZZ=ON
 cmake --build build-fuzz -j "$jobs"
+require_labels build-fuzz fuzz
 passed=0
 failed=0
 # Every fuzz source counts: one that was not built fails the stage.
