@@ -22,7 +22,8 @@ for file in bin/quillbox bin/quillbox-cli share/quillbox/Templates/Simple.html s
 done
 grep -qx "Exec=quillbox %u" "$prefix/share/applications/quillbox.desktop" || fail "the desktop entry does not start quillbox"
 
-# The installed data is the data used: a marked template makes the report of a fresh home.
+# The installed data is the data used: a marked template reaches a fresh home, which then
+# makes its report in the private temporary folder.
 echo "<!-- the installed template -->" >> "$prefix/share/quillbox/Templates/Simple.html"
 home=$root/home
 mkdir -p "$home/Documents/My Notes/Trips" "$root/run"
@@ -32,7 +33,9 @@ report=$(env -i PATH="$PATH" HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DA
   XDG_DOCUMENTS_DIR="$home/Documents" XDG_RUNTIME_DIR="$root/run" TMPDIR="$root" LC_ALL=C.UTF-8 \
   "$prefix/bin/quillbox-cli" report Trips) || fail "quillbox-cli report failed"
 [ "$report" = "$root/run/quillbox/tmprep.html" ] || fail "the report went to '$report'"
-grep -qF "<!-- the installed template -->" "$report" || fail "the report did not use the installed template"
+grep -qF "<!-- the installed template -->" "$home/.local/share/quillbox/Templates/Simple.html" ||
+  fail "the home did not get the installed template"
+grep -qF "<p>Rome</p>" "$report" || fail "the report has not got the note"
 
 bash "$here/smoke.sh" "$prefix/bin/quillbox" "$out"
 echo "install: passed"
