@@ -10,16 +10,6 @@ bash scripts/install-deps.sh
 jobs=$(nproc)
 fuzz_runs=${QB_FUZZ_RUNS:-20000}
 
-# Tests of unreadable files need a user permissions apply to. Run as root, a throw-away
-# unprivileged user (removed at the end) runs them; see tests/support/unprivileged.sh.
-if [ "$(id -u)" -eq 0 ]; then
-  export QB_TEST_USER=${QB_TEST_USER:-quillbox-test}
-  if ! id -u "$QB_TEST_USER" > /dev/null 2>&1; then
-    useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin "$QB_TEST_USER"
-    trap 'userdel "$QB_TEST_USER" 2> /dev/null || true' EXIT
-  fi
-fi
-
 # Fails unless the build in $1 has at least one test of each label that follows.
 require_labels() {
   local build=$1 label
