@@ -21,8 +21,9 @@ QApplication& App() {
     static char name[] = "bench_pane";
     static char* argv[] = {name, nullptr};
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: at exit Qt's own statics made after it are gone before it would be.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 // The bytes of one note file with its info block.

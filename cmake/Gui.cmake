@@ -1,8 +1,8 @@
 # The Qt layers: the notes pane and the browser window.
 find_package(Qt6 COMPONENTS Widgets Network Test QUIET)
 if(NOT Qt6_FOUND)
-  message(STATUS "Qt 6 not found: the user interface is not built")
-  return()
+  message(FATAL_ERROR "Qt 6 (Widgets, Network, Test) not found: install it (scripts/install-deps.sh) "
+                      "or configure with -DQB_GUI=OFF to build the core alone")
 endif()
 
 # quillbox_pane: the notes pane TfrmMain with its tree, the companion dialogs and the progress
@@ -28,6 +28,7 @@ if(QB_BENCH)
     add_executable(bench_pane ${QB_PANE_BENCH} ${CMAKE_SOURCE_DIR}/bench/support/BenchEnvironment.cpp)
     target_include_directories(bench_pane PRIVATE ${CMAKE_SOURCE_DIR}/bench/support)
     target_link_libraries(bench_pane PRIVATE quillbox_pane quillbox_sandbox benchmark::benchmark)
+    qb_add_bench_test(bench_pane)
   endif()
 endif()
 include(${CMAKE_SOURCE_DIR}/cmake/Hosts.cmake)

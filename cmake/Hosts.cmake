@@ -1,9 +1,9 @@
 # The hosts: the band object framework with its registration, the standalone browser window
 # and the program `quillbox` (Qt Widgets + Qt WebEngine), built at the top of the build folder.
 find_package(Qt6 COMPONENTS WebEngineWidgets PrintSupport QUIET)
-if(NOT Qt6WebEngineWidgets_FOUND)
-  message(STATUS "Qt 6 WebEngine not found: the program quillbox is not built")
-  return()
+if(NOT Qt6WebEngineWidgets_FOUND OR NOT Qt6PrintSupport_FOUND)
+  message(FATAL_ERROR "Qt 6 WebEngine or PrintSupport not found: install them (scripts/install-deps.sh) "
+                      "or configure with -DQB_GUI=OFF to build the core alone")
 endif()
 
 file(GLOB QB_HOSTS_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/hosts/*.cpp)

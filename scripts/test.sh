@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Quillbox and runs every test: the unit tests, the GUI tests offscreen, the same core
 # tests again under AddressSanitizer and UndefinedBehaviorSanitizer, and each fuzz target for
-# a bounded number of inputs.
+# a bounded number of inputs. A stage that runs nothing fails: every CTest label a build must
+# have is checked, and every fuzz/*.cpp must have been built and run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -9,27 +10,51 @@ bash scripts/install-deps.sh
 jobs=$(nproc)
 fuzz_runs=${QB_FUZZ_RUNS:-20000}
 
+# Fails unless the build in $1 has at least one test of each label that follows.
+require_labels() {
+  local build=$1 label
+  shift
+  for label in "$@"; do
+    if ! (cd "$build" && ctest -N -L "^$label\$" | grep -q "Total Tests: [1-9]"); then
+      echo "$build: no test labelled $label"
+      return 1
+    fi
+  done
+}
+
 echo "== build and test"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$jobs"
-(cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs" --timeout 600)
+require_labels build unit gui xvfb bench
+(cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --no-tests=error -j "$jobs" --timeout 600)
+
+echo "== Debian package"
+bash scripts/package.sh build
 
 echo "== core tests under the sanitizers"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQB_GUI=OFF -DQB_BENCH=OFF -DQB_SANITIZE=ON
 cmake --build build-asan -j "$jobs"
+require_labels build-asan sanitize
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-   ctest --output-on-failure -j "$jobs" --timeout 900)
+   ctest --output-on-failure --no-tests=error -j "$jobs" --timeout 900)
 
 echo "== fuzz targets"
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DQB_GUI=OFF -DQB_TESTS=OFF -DQB_BENCH=OFF -DQB_SANITIZE=ON -DQB_FUZZ=ON
 cmake --build build-fuzz -j "$jobs"
+require_labels build-fuzz fuzz
 passed=0
 failed=0
-for target in build-fuzz/fuzz/fuzz_*; do
-  [ -x "$target" ] || continue
-  name=${target#build-fuzz/fuzz/fuzz_}
+# Every fuzz source counts: one that was not built fails the stage.
+for source in fuzz/*.cpp; do
+  name=$(basename "$source" .cpp)
+  target=build-fuzz/fuzz/fuzz_$name
+  if [ ! -x "$target" ]; then
+    echo "fuzz_$name: NOT BUILT"
+    failed=$((failed + 1))
+    continue
+  fi
   corpus=$(mktemp -d)
   [ -d "fuzz/corpus/$name" ] && cp -r "fuzz/corpus/$name/." "$corpus/"
   # The RTF and mail targets also start from the real documents and messages of the shared
@@ -58,4 +83,5 @@ for target in build-fuzz/fuzz/fuzz_*; do
   rm -rf "$corpus"
 done
 echo "fuzz: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+[ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
+echo "test.sh: all stages passed (tests, sanitizers, $passed fuzz targets)"

@@ -1,10 +1,17 @@
 #include "platform/Folders.h"
 
+#include "platform/Exceptions.h"
 #include "platform/FileSystem.h"
 #include "platform/Strings.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace Folders {
@@ -55,6 +62,45 @@ bool CopyMissing(const std::string& from, const std::string& to) {
     return ok;
 }
 
+// Makes the folder with mode 0700 unless it is there, then checks what the name holds, through
+// a handle that does not follow links: a folder of this user's, closed to everyone else.
+bool IsPrivateFolder(const std::string& folder) {
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    const bool ok = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
+                    ((st.st_mode & 077) == 0 || ::fchmod(fd, 0700) == 0);
+    ::close(fd);
+    return ok;
+}
+
+// A new folder under a name nobody could have taken before, kept for the life of the process.
+std::string FreshPrivateFolder() {
+    static const std::string folder = [] {
+        std::string pattern = TempFolder() + "/quillbox-" + std::to_string(::geteuid()) + "-XXXXXX";
+        return ::mkdtemp(pattern.data()) ? pattern : std::string();
+    }();
+    if (folder.empty() || !IsPrivateFolder(folder))
+        throw EInOutError("Cannot make a private temporary folder in \"" + TempFolder() + "\": " + std::strerror(errno));
+    return folder;
+}
+
+// The folder of the running program file, without a trailing "/"; "" when it cannot be read.
+std::string ProgramFolder() {
+    char buffer[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer);
+    if (n <= 0 || n >= static_cast<ssize_t>(sizeof buffer)) return {};
+    return FileSystem::ExcludeTrailingPathDelimiter(FileSystem::ExtractFilePath(std::string(buffer, static_cast<size_t>(n))));
+}
+
+bool InBuildTree(const std::string& programFolder) {
+    char* real = ::realpath(QB_BUILD_DIR, nullptr);
+    const std::string buildDir = real ? real : QB_BUILD_DIR;
+    std::free(real);
+    return !programFolder.empty() && Strings::StartsWith(programFolder + "/", buildDir + "/");
+}
+
 }  // namespace
 
 std::string HomeFolder() {
@@ -79,6 +125,16 @@ std::string TempFolder() {
     return tmp.empty() ? std::string("/tmp") : FileSystem::ExcludeTrailingPathDelimiter(tmp);
 }
 
+std::string PrivateTempFolder() {
+    const std::string runtime = Env("XDG_RUNTIME_DIR");
+    if (!runtime.empty() && runtime[0] == '/') {
+        const std::string folder = FileSystem::ExcludeTrailingPathDelimiter(runtime) + "/quillbox";
+        if (IsPrivateFolder(folder)) return folder;
+    }
+    const std::string folder = TempFolder() + "/quillbox-" + std::to_string(::geteuid());
+    return IsPrivateFolder(folder) ? folder : FreshPrivateFolder();
+}
+
 std::string ConfigFolder() {
     std::string base = Env("XDG_CONFIG_HOME");
     if (base.empty() || base[0] != '/') base = HomeFolder() + "/.config";
@@ -100,10 +156,12 @@ std::string ProgramDataFolder() {
 std::string ShippedDataFolder() {
     const std::string fromEnv = Env("QUILLBOX_DATA_DIR");
     if (!fromEnv.empty()) return FileSystem::IncludeTrailingPathDelimiter(fromEnv);
-#ifdef QB_INSTALL_DATA_DIR
-    if (FileSystem::DirectoryExists(QB_INSTALL_DATA_DIR)) return FileSystem::IncludeTrailingPathDelimiter(QB_INSTALL_DATA_DIR);
-#endif
-    return FileSystem::IncludeTrailingPathDelimiter(QB_SOURCE_DATA_DIR);
+    const std::string program = ProgramFolder();
+    // A program run from its build tree uses the source tree's data, so edits show at once.
+    if (InBuildTree(program)) return FileSystem::IncludeTrailingPathDelimiter(QB_SOURCE_DATA_DIR);
+    // Installed, <prefix>/bin/quillbox finds <prefix>/share/quillbox wherever the prefix is.
+    const auto data = (std::filesystem::path(program) / QB_DATA_FROM_PROGRAM).lexically_normal();
+    return FileSystem::IncludeTrailingPathDelimiter(data.string());
 }
 
 bool InstallShippedFiles() { return CopyMissing(ShippedDataFolder(), ProgramDataFolder()); }

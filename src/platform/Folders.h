@@ -12,6 +12,12 @@ std::string PersonalFolder();
 std::string FavoritesFolder();
 // $TMPDIR, else /tmp, without a trailing "/".
 std::string TempFolder();
+// The user's own folder for the program's temporary files (reports, pictures), mode 0700 and
+// made when missing: $XDG_RUNTIME_DIR/quillbox when that is set, else
+// <TempFolder>/quillbox-<uid>. A name that is a link, not a folder, or another user's is never
+// used; a fresh folder of this process's own takes its place. Without a trailing "/".
+// Raises EInOutError when no private folder can be made.
+std::string PrivateTempFolder();
 // $XDG_CONFIG_HOME/quillbox/ (default ~/.config/quillbox/).
 std::string ConfigFolder();
 // The program's own folder: $XDG_DATA_HOME/quillbox/ (default ~/.local/share/quillbox/).
@@ -19,7 +25,9 @@ std::string ProgramDataFolder();
 // The program's cache, files it can always make again: $XDG_CACHE_HOME/quillbox/
 // (default ~/.cache/quillbox/).
 std::string CacheFolder();
-// The read-only folder of files the program ships (templates, help, pictures).
+// The read-only folder of files the program ships (templates, help, pictures):
+// $QUILLBOX_DATA_DIR when set; the source tree's data folder for a program run from its
+// build tree; else <program folder>/../share/quillbox/, where the installation puts it.
 std::string ShippedDataFolder();
 // Copies every shipped file that is missing into the program data folder; files already
 // there (the user's own changes) are kept. Returns false when something could not be copied.

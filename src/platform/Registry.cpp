@@ -6,6 +6,7 @@
 #include "platform/Folders.h"
 #include "platform/Strings.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -129,11 +130,6 @@ std::string SerializeValue(const TRegValue& v) {
     return "\"\"";
 }
 
-std::string ParentPath(const std::string& path) {
-    const size_t p = path.rfind('\\');
-    return p == std::string::npos ? std::string() : path.substr(0, p);
-}
-
 // Key names as the user typed them may carry stray separators; "A\\B\" is "A\B".
 std::string CleanKey(const std::string& key) {
     std::string out;
@@ -188,7 +184,7 @@ void TRegistryData::Parse(std::string_view text) {
             const bool deletion = !path.empty() && path[0] == '-';
             path = CleanKey(deletion ? path.substr(1) : path);
             // Only keys below one of the hives exist; anything else could not be written back.
-            if (!InHive(path)) continue;
+            if (!CanHold(path)) continue;
             if (deletion) DeleteKey(path);
             else current = &CreateKey(path);
             continue;
@@ -234,9 +230,21 @@ const TRegistryData::TKey* TRegistryData::FindKey(const std::string& path) const
     return it == FKeys.end() ? nullptr : &it->second;
 }
 
+bool TRegistryData::CanHold(const std::string& path) {
+    return InHive(path) && static_cast<size_t>(std::count(path.begin(), path.end(), '\\')) <= MaxKeyDepth;
+}
+
 TRegistryData::TKey& TRegistryData::CreateKey(const std::string& path) {
-    const std::string parent = ParentPath(path);
-    if (!parent.empty() && !FindKey(parent)) CreateKey(parent);
+    // The missing parents are found from the key upwards, up to the first that exists, then
+    // made from the top down: one loop, however deep the key.
+    std::vector<size_t> missing;  // lengths of the missing parents' paths, deepest first
+    for (size_t end = path.rfind('\\'); end != std::string::npos && end > 0 && !FindKey(path.substr(0, end));
+         end = path.rfind('\\', end - 1))
+        missing.push_back(end);
+    for (auto end = missing.rbegin(); end != missing.rend(); ++end) {
+        const std::string parent = path.substr(0, *end);
+        FKeys.try_emplace(Fold(parent)).first->second.Path = parent;
+    }
     auto [it, inserted] = FKeys.try_emplace(Fold(path));
     if (inserted) it->second.Path = path;
     return it->second;
@@ -336,7 +344,7 @@ bool TRegistry::OpenKey(const std::string& key, bool canCreate) {
     if (!Reload()) return false;
     const std::string path = FullPath(key);
     if (!FData.FindKey(path)) {
-        if (!canCreate) return false;
+        if (!canCreate || !TRegistryData::CanHold(path)) return false;
         TChange change{TChange::CreateKey, path, "", {}};
         Apply(FData, change);
         FPending.push_back(std::move(change));

@@ -32,6 +32,12 @@ public:
     void Parse(std::string_view text);
     std::string Serialize() const;
 
+    // Keys deeper than this below their hive are not kept: every level is a key of its own in
+    // the file, so one deep key would cost the square of its length.
+    static constexpr size_t MaxKeyDepth = 512;
+    // True when a key of the path can exist: below one of the hives, at most MaxKeyDepth deep.
+    static bool CanHold(const std::string& path);
+
     TKey* FindKey(const std::string& path);
     const TKey* FindKey(const std::string& path) const;
     TKey& CreateKey(const std::string& path);  // with its missing parents

@@ -3,6 +3,8 @@
 #include "platform/CodePage.h"
 #include "platform/Exceptions.h"
 #include "platform/FileSystem.h"
+#include "platform/Folders.h"
+#include "platform/Strings.h"
 #include "reports/RepGenerator.h"
 #include "settings/Options.h"
 #include "settings/Trap.h"
@@ -177,6 +179,7 @@ private:
     // "" when the report could not be put together.
     static std::string WriteReport(const TRepGenerator& generator, TNotesSpool& spool) {
         std::string file = ReportFileName();
+        if (file.empty()) return {};
         FileSystem::TAtomicFile report(file);
         const auto writeLine = [&](const std::string& line) {
             report.Write(line);
@@ -219,6 +222,10 @@ void MakeReport(const std::u16string& folderTitle, const std::u16string& folderP
     if (!ok) reportFile.clear();
 }
 
-std::string ReportFileName() { return ReportUtils::GetWindowsTempFolder() + "/tmprep.html"; }
+std::string ReportFileName() {
+    // Only the user's private folder holds reports; without one no report is made.
+    const std::string folder = ReportUtils::GetWindowsTempFolder();
+    return folder.empty() ? std::string() : folder + "/tmprep.html";
+}
 
 }  // namespace ReportRun

@@ -150,9 +150,7 @@ std::string GetPersonalFolder() {
 
 std::string GetWindowsTempFolder() {
     return Trap("ReportUtils.GetWindowsTempFolder", std::string(), [&] {
-        std::string folder = Folders::TempFolder();
-        if (!folder.empty() && folder.back() == '/') folder.pop_back();
-        return folder;
+        return Folders::PrivateTempFolder();
     });
 }
 

@@ -91,7 +91,9 @@ bool GetFileInformation(const std::string& path, FileSystem::TSearchRec& rec);
 enum : int { CSIDL_PERSONAL = 5, CSIDL_FAVORITES = 6 };
 std::string GetSpecialFolderLocation(int csidl);
 std::string GetPersonalFolder();
-std::string GetWindowsTempFolder();  // without a trailing "/"
+// The private folder of the temporary files (Folders::PrivateTempFolder), without a trailing
+// "/"; "" when it cannot be made.
+std::string GetWindowsTempFolder();
 // The program registered to open files of the extension (".doc"), or "".
 std::string GetProgramAssociation(const std::string& extension);
 

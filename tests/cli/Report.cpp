@@ -27,7 +27,7 @@ protected:
         reg.OpenKey(TOptions::RegistryKey, true);
         reg.WriteString("SimpleReportDefTemplate", "Simple");
         reg.CloseKey();
-        FileSystem::RemoveTree(Folders::TempFolder() + "/tmprep.html");
+        FileSystem::RemoveTree(Folders::PrivateTempFolder() + "/tmprep.html");
     }
     std::string Store;
 };
@@ -39,7 +39,7 @@ TEST_F(CliReport, PrintsTheReportFile) {
     for (const char* path : {"Trips/Italy", "Trips/Italy/"}) {
         std::string out;
         EXPECT_TRUE(Shell::RunCapture(Command({path}), out)) << path;
-        const std::string reportFile = Folders::TempFolder() + "/tmprep.html";
+        const std::string reportFile = Folders::PrivateTempFolder() + "/tmprep.html";
         EXPECT_EQ(out, reportFile + "\n");
         const std::string report = TestEnv::ReadFile(reportFile);
         EXPECT_EQ(report.rfind("<!DOCTYPE html>", 0), 0u) << "the shipped Simple template";
@@ -77,7 +77,7 @@ TEST_F(CliReport, NoReportOrBadArguments) {
         EXPECT_EQ(out, "");
         EXPECT_EQ(Shell::RunWait(Command(c.args)), c.exitCode) << (c.args.empty() ? "(none)" : c.args[0]);
     }
-    EXPECT_FALSE(FileSystem::PathExists(Folders::TempFolder() + "/tmprep.html"));
+    EXPECT_FALSE(FileSystem::PathExists(Folders::PrivateTempFolder() + "/tmprep.html"));
 }
 
 }  // namespace

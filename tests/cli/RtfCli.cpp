@@ -33,11 +33,11 @@ TEST(CliRtf, WritesPicturesIntoTheGivenFolder) {
     }
 }
 
-TEST(CliRtf, PicturesGoToTheTemporaryFolderByDefault) {
+TEST(CliRtf, PicturesGoToThePrivateTemporaryFolderByDefault) {
     const TCliRun run = Rtf({Sample("pictures.rtf")});
     EXPECT_EQ(run.ExitCode, 0);
-    const char* tmp = std::getenv("TMPDIR");
-    EXPECT_TRUE(FileSystem::FileExists(std::string(tmp && *tmp ? tmp : "/tmp") + "/nntmp1.png"));
+    EXPECT_TRUE(FileSystem::FileExists(std::string(std::getenv("XDG_RUNTIME_DIR")) + "/quillbox/nntmp1.png"));
+    EXPECT_FALSE(FileSystem::FileExists(std::string(std::getenv("TMPDIR")) + "/nntmp1.png"));
 }
 
 TEST(CliRtf, ExitCodes) {

@@ -184,9 +184,9 @@ private slots:
         window->actHideNotes->trigger();
         QVERIFY(!window->pnlNotes()->isVisible());
         QVERIFY(!window->actHideNotes->isChecked());
-        QTest::qWait(300);  // the splitter lays itself out again when the event loop runs
-        QVERIFY2(window->Splitter1()->handle(1)->isVisible(), "the splitter stays");
-        QCOMPARE(window->pnlIE()->x(), window->Splitter1()->handleWidth());  // the bar keeps its place at the left
+        // The splitter lays itself out again when the event loop runs.
+        QTRY_VERIFY2(window->Splitter1()->handle(1)->isVisible(), "the splitter stays");
+        QTRY_COMPARE(window->pnlIE()->x(), window->Splitter1()->handleWidth());  // the bar keeps its place at the left
         window->actHideNotes->trigger();
         QVERIFY(window->pnlNotes()->isVisible());
         QCOMPARE(window->frmNotes(), pane);
@@ -197,9 +197,9 @@ private slots:
         {
             auto window = ShowWindow();
             window->setGeometry(120, 130, 640, 480);
-            QTest::qWait(200);
+            QTRY_COMPARE(window->size(), QSize(640, 480));
             window->Splitter1()->setSizes({230, window->Splitter1()->width() - 230 - window->Splitter1()->handleWidth()});
-            QTest::qWait(200);
+            QTRY_COMPARE(window->Splitter1()->sizes().value(0), 230);
         }
         TRegistry reg;
         QVERIFY(reg.OpenKeyReadOnly(TOptions::RegistryKey));

@@ -35,6 +35,53 @@ TEST(Registry, TypedValuesSurviveTheFile) {
     EXPECT_FALSE(reg.OpenKeyReadOnly("Software\\Missing"));
 }
 
+// A key of n levels below the hive: "k\k\...".
+std::string DeepKey(size_t levels) {
+    std::string key = "k";
+    for (size_t i = 1; i < levels; ++i) key += "\\k";
+    return key;
+}
+
+// Every level of a key is a key of its own in the file: a hostile file with one very deep key
+// would cost memory and disk by the square of its length (and its stack, level by level).
+// Such a key is skipped like a key outside the hives; the rest of the file still reads.
+TEST(Registry, AKeyTooDeepIsSkippedAndCostsNothing) {
+    const std::string file = FreshFile();
+    TestEnv::WriteFile(file, "REGEDIT4\n\n[HKEY_CURRENT_USER\\" + DeepKey(200000) + "]\n\"v\"=\"deep\"\n\n"
+                             "[HKEY_CURRENT_USER\\Software\\Quillbox]\n\"ok\"=dword:00000001\n");
+    {
+        TRegistry reg(THive::CurrentUser, file);
+        ASSERT_TRUE(reg.OpenKey("Software\\Quillbox", true));
+        EXPECT_EQ(reg.ReadInteger("ok"), 1);
+        EXPECT_FALSE(reg.KeyExists("k")) << "no level of the deep key was made";
+        reg.WriteInteger("more", 2);
+    }
+    EXPECT_LT(TestEnv::ReadFile(file).size(), 200u) << "the written file holds only the keys kept";
+}
+
+TEST(Registry, KeysUpToTheDepthLimitAreKeptAndDeeperOnesRefused) {
+    const size_t limit = TRegistryData::MaxKeyDepth;
+    const std::string file = FreshFile();
+    {
+        TRegistry reg(THive::CurrentUser, file);
+        ASSERT_TRUE(reg.OpenKey(DeepKey(limit), true));
+        reg.WriteString("at", "the limit");
+        EXPECT_FALSE(reg.OpenKey(DeepKey(limit + 1), true)) << "one level more is refused";
+    }
+    TRegistry reg(THive::CurrentUser, file);
+    EXPECT_TRUE(reg.KeyExists("k\\k")) << "the parents are made with the key";
+    ASSERT_TRUE(reg.OpenKeyReadOnly(DeepKey(limit)));
+    EXPECT_EQ(reg.ReadString("at"), "the limit");
+    EXPECT_FALSE(reg.KeyExists(DeepKey(limit + 1)));
+    // The same boundary holds for keys read from a file written by hand.
+    TestEnv::WriteFile(file, "REGEDIT4\n\n[HKEY_CURRENT_USER\\" + DeepKey(limit) + "]\n\"a\"=\"1\"\n\n[HKEY_CURRENT_USER\\" +
+                             DeepKey(limit + 1) + "]\n\"b\"=\"2\"\n");
+    TRegistry again(THive::CurrentUser, file);
+    ASSERT_TRUE(again.OpenKeyReadOnly(DeepKey(limit)));
+    EXPECT_EQ(again.ReadString("a"), "1");
+    EXPECT_EQ(again.GetKeyNames(), std::vector<std::string>()) << "the deeper key was skipped";
+}
+
 TEST(Registry, WrongTypeRaisesInvalidDataType) {
     const std::string file = FreshFile();
     TRegistry reg(THive::CurrentUser, file);

@@ -13,8 +13,10 @@
 #include "store/ReportUtils.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -111,7 +113,7 @@ TEST_F(MakeReport, MakesTheReportOfAFoldersOwnNotes) {
     ASSERT_TRUE(FileSystem::GetSearchRec(Store + "Trips/Italy", folder));
 
     const std::string reportFile = Run("Trips/Italy");
-    ASSERT_EQ(reportFile, Folders::TempFolder() + "/tmprep.html");
+    ASSERT_EQ(reportFile, std::string(std::getenv("XDG_RUNTIME_DIR")) + "/quillbox/tmprep.html");
     const std::string bytes = TestEnv::ReadFile(reportFile);
     EXPECT_EQ(bytes.find('\n'), bytes.find("\r\n") + 1) << "lines end in CR LF";
     const TLines report = ReportLines(reportFile);
@@ -132,8 +134,39 @@ TEST_F(MakeReport, MakesTheReportOfAFoldersOwnNotes) {
     EXPECT_TRUE(Progress.Finished);
     EXPECT_TRUE(Progress.Destroyed);
     std::vector<FileSystem::TSearchRec> left;
-    ASSERT_TRUE(FileSystem::ListFolder(Folders::TempFolder() + "/", "*", FileSystem::faAnyFile, left));
+    ASSERT_TRUE(FileSystem::ListFolder(FileSystem::ExtractFilePath(reportFile), "*", FileSystem::faAnyFile, left));
     EXPECT_EQ(left.size(), 1u) << "the report was written through a temporary file that is gone";
+}
+
+// Other local users can neither read the report nor take its name first: without a runtime
+// folder it goes to a folder of the user's own in $TMPDIR, and a name planted there (a link to
+// a folder they can read, a file) is passed over for a fresh private folder.
+TEST_F(MakeReport, TheReportIsWrittenWhereOnlyTheUserCanReadIt) {
+    Note("Trips/Rome", "<p>Colosseum</p>");
+    const std::string runtime = std::getenv("XDG_RUNTIME_DIR");
+    const std::string own = std::string(std::getenv("TMPDIR")) + "/quillbox-" + std::to_string(::geteuid());
+    const std::string planted = TestEnv::MakeTempDir("planted");
+    ::unsetenv("XDG_RUNTIME_DIR");
+    for (const std::string& plant : {std::string("none"), std::string("link"), std::string("file")}) {
+        if (::unlink(own.c_str()) != 0) FileSystem::RemoveTree(own);
+        if (plant == "link") ASSERT_EQ(::symlink(planted.c_str(), own.c_str()), 0);
+        if (plant == "file") TestEnv::WriteFile(own, "taken");
+        const std::string reportFile = Run("Trips");
+        ASSERT_FALSE(reportFile.empty()) << plant;
+        const std::string folder = FileSystem::ExcludeTrailingPathDelimiter(FileSystem::ExtractFilePath(reportFile));
+        EXPECT_EQ(folder == own, plant == "none") << plant;
+        struct stat st {};
+        ASSERT_EQ(::lstat(folder.c_str(), &st), 0) << plant;
+        EXPECT_TRUE(S_ISDIR(st.st_mode)) << plant;
+        EXPECT_EQ(st.st_mode & 0777, 0700u) << plant;
+        EXPECT_EQ(st.st_uid, ::geteuid()) << plant;
+        EXPECT_NE(TestEnv::ReadFile(reportFile).find("Colosseum"), std::string::npos) << plant;
+    }
+    ::unlink(own.c_str());
+    std::vector<FileSystem::TSearchRec> left;
+    ASSERT_TRUE(FileSystem::ListFolder(planted, "*", FileSystem::faAnyFile, left));
+    EXPECT_TRUE(left.empty()) << "nothing was written through the planted link";
+    ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
 }
 
 TEST_F(MakeReport, ANoteWithoutAnInfoBlockGetsOneAndIsReported) {

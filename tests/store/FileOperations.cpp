@@ -146,7 +146,7 @@ TEST(SystemFolders, FromTheEnvironment) {
     EXPECT_EQ(GetPersonalFolder(), std::getenv("XDG_DOCUMENTS_DIR"));
     EXPECT_EQ(GetSpecialFolderLocation(CSIDL_FAVORITES), std::string(std::getenv("HOME")) + "/Favorites");
     EXPECT_EQ(GetSpecialFolderLocation(26), "");
-    EXPECT_EQ(GetWindowsTempFolder(), std::getenv("TMPDIR"));
+    EXPECT_EQ(GetWindowsTempFolder(), std::string(std::getenv("XDG_RUNTIME_DIR")) + "/quillbox");
     FileSystem::TSearchRec rec;
     const std::string file = TestEnv::MakeTempDir("info") + "f.txt";
     TestEnv::WriteFile(file, "12345");
