@@ -263,6 +263,8 @@ bool TNNotesDropTarget::ConvertRTFToHTML() {
         const TRVHTMLOptions options = TRVHTMLOptions::NoteDefaults();
         TRVHTMLWriter writer;
         writer.Convert(HTML, options);
+        // Data that is not RTF at all converts to nothing; the next format is taken instead.
+        if (HTML.empty()) return false;
         FURL = CodePage::AnsiToWide(options.PictureFolder);
         return true;
     });

@@ -62,8 +62,8 @@ TEST_F(CliImport, EachKindOfFileBecomesANote) {
     EXPECT_EQ(TestEnv::ReadFile(dir + "page.files/a.png"), Png);
     EXPECT_EQ(Info(files[2]).OriginalURL, CodePage::AnsiToWide("file://" + FIn + "page.html"));
 
-    EXPECT_TRUE(FileSystem::FileExists(dir + "pictures.files/nntmp0.bmp"));
-    EXPECT_TRUE(Contains(TestEnv::ReadFile(files[3]), "<IMG src=\"pictures.files/nntmp0.bmp\""));
+    EXPECT_TRUE(FileSystem::FileExists(dir + "pictures.files/nntmp0.png"));
+    EXPECT_TRUE(Contains(TestEnv::ReadFile(files[3]), "<IMG src=\"pictures.files/nntmp0.png\""));
 
     EXPECT_TRUE(Contains(TestEnv::ReadFile(files[4]), "<A HREF=\"https://ex.org/a?b&amp;c\">Good &lt;read&gt;</A>"));
     EXPECT_TRUE(Contains(TestEnv::ReadFile(files[5]), "one &lt; two<BR>three &amp; four<BR>"));

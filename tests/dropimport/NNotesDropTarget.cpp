@@ -180,11 +180,11 @@ TEST(NNotesDropTarget, RtfWithPicturesAndRtfTheReaderRejects) {
     ASSERT_TRUE(target.GetDataFromDataObject(data));
     const std::string folder = CodePage::WideToAnsi(target.URL());
     EXPECT_EQ(folder.back(), '/');
-    EXPECT_TRUE(Contains(target.HTML, "<IMG src=\"nntmp0.bmp\""));
-    EXPECT_TRUE(FileSystem::FileExists(folder + "nntmp0.bmp"));
+    EXPECT_TRUE(Contains(target.HTML, "<IMG src=\"nntmp0.png\""));
+    EXPECT_TRUE(FileSystem::FileExists(folder + "nntmp0.png"));
 
-    TScriptedData rejected;  // nested past the reader's limit: it gives up, the text is taken instead
-    rejected.Formats[CFSTR_RTF] = "{\\rtf1 " + std::string(20000, '{') + "no fonts";
+    TScriptedData rejected;  // not RTF at all: it converts to nothing, the text is taken instead
+    rejected.Formats[CFSTR_RTF] = "no fonts";
     rejected.Formats[CFSTR_TEXT] = "no fonts";
     ASSERT_TRUE(target.GetDataFromDataObject(rejected));
     EXPECT_EQ(target.HTML, u"no fonts");

@@ -228,7 +228,7 @@ TEST_F(MakeReport, CancelMakesNoReportAndKeepsThePreviousOne) {
         EXPECT_TRUE(Progress.Destroyed);
         EXPECT_EQ(TestEnv::ReadFile(first), before);
         std::vector<FileSystem::TSearchRec> left;
-        ASSERT_TRUE(FileSystem::ListFolder(Folders::TempFolder() + "/", "*", FileSystem::faAnyFile, left));
+        ASSERT_TRUE(FileSystem::ListFolder(Folders::PrivateTempFolder() + "/", "*", FileSystem::faAnyFile, left));
         EXPECT_EQ(left.size(), 1u) << "a cancelled report leaves no temporary file";
     }
 }
