@@ -167,7 +167,8 @@ TEST(NNotesDropTarget, LinkNoteNamedByTheFileGroupDescriptor) {
 
 TEST(NNotesDropTarget, PlainTextIsEscapedAndKeepsItsLines) {
     TScriptedData data;
-    data.Formats[CFSTR_TEXT] = std::string("a < b & c\r\n<script>x</script>\0ignored", 40);
+    const char text[] = "a < b & c\r\n<script>x</script>\0ignored";  // a NUL ends the text
+    data.Formats[CFSTR_TEXT] = std::string(text, sizeof text - 1);
     TNNotesDropTarget target;
     ASSERT_TRUE(target.GetDataFromDataObject(data));
     EXPECT_EQ(target.HTML, u"a &lt; b &amp; c<BR>&lt;script&gt;x&lt;/script&gt;");
