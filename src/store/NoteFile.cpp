@@ -306,7 +306,8 @@ TStringList OutsideBlock(TStringList lines) {
 // right below it, since the new block brings its own. A file without a block keeps every
 // line. Memory stays bounded: a line is held only while it may still be a warning line.
 void CopyOutsideBlock(const std::string& fileName, size_t skip, FileSystem::TAtomicFile& out) {
-    const auto [begin, end] = BlockLines(fileName, skip);
+    const std::pair<long long, long long> block = BlockLines(fileName, skip);
+    const long long begin = block.first, end = block.second;
     long long line = 0;
     bool belowBlock = true;  // still in the warning lines right below the block
     TLineProbe probe;
