@@ -83,5 +83,6 @@ for source in fuzz/*.cpp; do
   rm -rf "$corpus"
 done
 echo "fuzz: $passed passed, $failed failed"
-[ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
+# A plain test: under set -e a failing "a && b" list would not stop the script.
+if [ "$failed" -ne 0 ] || [ "$passed" -eq 0 ]; then exit 1; fi
 echo "test.sh: all stages passed (tests, sanitizers, $passed fuzz targets)"
