@@ -133,7 +133,7 @@ QString TfrmMain::ProposeFolderName(const QString& title) {
 
 void TfrmMain::actAddFolderExecute(int tag) {
     TrapVoid("TfrmMain.actAddFolderExecute", [&] {
-        if (DoADdNewFolder(ProposeFolderName(GetDocTitle()), tag == 1)) LoadTree(false);
+        DoADdNewFolder(ProposeFolderName(GetDocTitle()), tag == 1);  // it reloads the tree itself
     });
 }
 
