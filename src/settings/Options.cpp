@@ -76,6 +76,7 @@ bool TOptions::Load() {
             {"AppPath", TField::Str, &AppPath},
             {"FolderToStore", TField::Str, &FolderToStore},
             {"RunLocalScripts", TField::Bool, &RunLocalScripts},
+            {"_NotesTreeWidth", TField::Int, &NotesTreeWidth},
         };
         TRegistry reg;
         if (!reg.OpenKey(RegistryKey, true)) throw ERegistryException("Cannot open the settings key");
@@ -116,6 +117,7 @@ bool TOptions::Save() {
             {"ExportWizardMode", TField::Int, &ExportWizardMode},
             {"AppendMode", TField::Int, &AppendMode},
             {"ForceNewNoteMode", TField::Int, &ForceNewNoteMode},
+            {"_NotesTreeWidth", TField::Int, &NotesTreeWidth},
             {"DefFolder", TField::Str, &DefFolder},
             {"FolderToStore", TField::Str, &FolderToStore},
             {"SimpleReportDefTemplate", TField::Str, &SimpleReportDefTemplate},

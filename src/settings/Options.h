@@ -35,6 +35,7 @@ public:
     int MarkColor = 0;          // red in the lowest byte, then green, then blue
     int MarkBgColor = 65535;    // yellow
     int ExportWizardMode = 0;
+    int NotesTreeWidth = 200;   // the browser window's notes panel, stored as "_NotesTreeWidth"
     std::string FromEmail;
     std::string FromName;
     std::string PrevBaseURL;

@@ -34,7 +34,7 @@ TEST_F(OptionsTest, FirstRunWritesEveryDefaultInOrderAndMakesTheStore) {
         "MarkSelection", "SendAsAttach", "ShowHints", "ShowSnippetOnClick", "ShowSnippetInBrowserWindow",
         "AutoEditOnAppend", "ForceNewNoteMode", "AppendMode", "MarkColor", "MarkBgColor", "ExportWizardMode",
         "FromEmail", "FromName", "PrevBaseURL", "PrevTitle", "PrevFolder", "SimpleReportDefTemplate", "DefFolder",
-        "AppPath", "FolderToStore", "RunLocalScripts"};
+        "AppPath", "FolderToStore", "RunLocalScripts", "_NotesTreeWidth"};
     EXPECT_EQ(ValueNames(), expected);  // UseTemplatesForReports comes only with Save
 
     TRegistry reg;
@@ -44,6 +44,7 @@ TEST_F(OptionsTest, FirstRunWritesEveryDefaultInOrderAndMakesTheStore) {
     EXPECT_TRUE(reg.ReadBool("NoteAddToLast"));
     EXPECT_FALSE(reg.ReadBool("MarkSelection"));
     EXPECT_FALSE(reg.ReadBool("RunLocalScripts"));  // local pages' scripts stay off until asked for
+    EXPECT_EQ(reg.ReadInteger("_NotesTreeWidth"), 200);
 }
 
 TEST_F(OptionsTest, ReadsStoredValuesAndNormalisesBooleansOnSave) {
@@ -53,6 +54,7 @@ TEST_F(OptionsTest, ReadsStoredValuesAndNormalisesBooleansOnSave) {
         reg.WriteInteger("ShowHints", 2);
         reg.WriteInteger("ConfirmAddNote", 0);
         reg.WriteInteger("RunLocalScripts", 1);
+        reg.WriteInteger("_NotesTreeWidth", 150);
         reg.WriteExpandString("DefFolder", "Trips/Italy");
         reg.WriteString("FolderToStore", TestEnv::MakeTempDir("store"));
     }
@@ -61,6 +63,7 @@ TEST_F(OptionsTest, ReadsStoredValuesAndNormalisesBooleansOnSave) {
     EXPECT_TRUE(options.ShowHints);
     EXPECT_FALSE(options.ConfirmAddNote);
     EXPECT_TRUE(options.RunLocalScripts);
+    EXPECT_EQ(options.NotesTreeWidth, 150);
     EXPECT_EQ(options.DefFolder, "Trips/Italy");
     ASSERT_TRUE(options.Save());
     TRegistry reg;
