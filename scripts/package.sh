@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a build folder and checks it: its control data (name,
-# version, the libraries and programs it depends on), its file list, and the program started
-# from the unpacked package under xvfb-run (the smoke test).
+# version, the libraries and programs it depends on), its file list (nothing of the tests
+# in it), the packaged program (no test hooks in it; it registers and ends without a
+# display), and the smoke test under xvfb-run on the unpacked package's tree, run by the
+# build's probed test program placed beside the packaged one.
 #
 #   bash scripts/package.sh [BUILD_FOLDER]     (default: build)
 set -euo pipefail
@@ -29,8 +31,14 @@ for file in ./usr/bin/quillbox ./usr/bin/quillbox-cli ./usr/share/quillbox/Templ
   grep -qxF "$file" <<< "$files" || fail "the package has no $file"
 done
 
+programs=$(grep '^\./usr/bin/.' <<< "$files" | tr '\n' ' ')
+[ "$programs" = "./usr/bin/quillbox ./usr/bin/quillbox-cli " ] || fail "the package's programs are: $programs"
+
 root=$(mktemp -d /tmp/quillbox-deb-XXXXXX)
 trap 'rm -rf "$root"' EXIT
 dpkg-deb -x "$deb" "$root"
-bash tests/hosts/smoke.sh "$root/usr/bin/quillbox" "$build/smoke-deb"
+bash tests/hosts/nohooks.sh "$root/usr/bin/quillbox" "$build/quillbox-smoke"
+bash tests/hosts/nodisplay.sh "$root/usr/bin/quillbox"
+cp "$build/quillbox-smoke" "$root/usr/bin/"
+bash tests/hosts/smoke.sh "$root/usr/bin/quillbox-smoke" "$build/smoke-deb"
 echo "package: $(basename "$deb") checked"

@@ -2,7 +2,6 @@
 
 #include "hosts/ComServer.h"
 #include "hosts/NotesMain.h"
-#include "hosts/SmokeProbe.h"
 #include "hosts/frmBrowser.h"
 #include "pane/Application.h"
 #include "pane/Product.h"
@@ -64,7 +63,7 @@ bool HasDisplay(const char* platform, const char* x11Display, const char* waylan
     return false;
 }
 
-int Run(int argc, char** argv) {
+int Run(int argc, char** argv, const TMainWindowCallback& onWindow) {
     QElapsedTimer sinceStart;
     sinceStart.start();
     std::setlocale(LC_ALL, "");
@@ -104,7 +103,7 @@ int Run(int argc, char** argv) {
         QApplication::setApplicationName(ProductName);
         QGuiApplication::setDesktopFileName("quillbox");
         TfrmBrowser window(StartAddress(app->arguments()));
-        SmokeProbe::Attach(window, sinceStart);
+        if (onWindow) onWindow(window, sinceStart);
         window.show();
         exitCode = app->exec();
     }

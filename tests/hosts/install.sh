@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The installed layout: installs the build below a temporary DESTDIR with the prefix /usr,
-# checks that every file is where desktops and the programs look for it, that the installed
-# programs use the installed data (not the source tree's), and runs the smoke test on the
-# installed program.
+# checks that every file is where desktops and the programs look for it and nothing of the
+# tests came along, that the installed programs use the installed data (not the source
+# tree's), that the installed program holds no test hooks and starts, registers and ends
+# without a display, and runs the smoke test on the installed tree: the build's probed test
+# program, put beside the installed one, finds the same installed data.
 #
 #   bash tests/hosts/install.sh BUILD_FOLDER OUTPUT_FOLDER
 set -euo pipefail
@@ -21,6 +23,10 @@ for file in bin/quillbox bin/quillbox-cli share/quillbox/Templates/Simple.html s
   [ -f "$prefix/$file" ] || fail "no $file below the prefix"
 done
 grep -qx "Exec=quillbox %u" "$prefix/share/applications/quillbox.desktop" || fail "the desktop entry does not start quillbox"
+programs=$(ls "$prefix/bin" | tr '\n' ' ')
+[ "$programs" = "quillbox quillbox-cli " ] || fail "the installed programs are: $programs"
+bash "$here/nohooks.sh" "$prefix/bin/quillbox" "$build/quillbox-smoke"
+bash "$here/nodisplay.sh" "$prefix/bin/quillbox"
 
 # The installed data is the data used: a marked template reaches a fresh home, which then
 # makes its report in the private temporary folder.
@@ -37,5 +43,6 @@ grep -qF "<!-- the installed template -->" "$home/.local/share/quillbox/Template
   fail "the home did not get the installed template"
 grep -qF "<p>Rome</p>" "$report" || fail "the report has not got the note"
 
-bash "$here/smoke.sh" "$prefix/bin/quillbox" "$out"
+cp "$build/quillbox-smoke" "$prefix/bin/"
+bash "$here/smoke.sh" "$prefix/bin/quillbox-smoke" "$out"
 echo "install: passed"

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Smoke test of the real program: starts quillbox under xvfb-run on a temporary home with a
-# small store, checks that the window, the notes pane and the store's folder listing appear,
-# navigates through the address box to a local note with a picture, and checks that the
-# program ends cleanly, having registered itself and saved its settings. The program's probe
-# (QUILLBOX_SMOKE_PROBE) reports what it shows and takes the screenshots, which are kept in
-# the output folder (start.png, page.png, and notefrom.png and context.png with the pane's
-# "Note from" menu and context menu open) for a person to look at.
+# Smoke test of the program: starts quillbox-smoke (the program with the smoke test's probe,
+# a test build never installed) under xvfb-run on a temporary home with a small store, checks
+# that the window, the notes pane and the store's folder listing appear, navigates through the
+# address box to a local note with a picture, and checks that the program ends cleanly,
+# having registered itself and saved its settings. The probe (QUILLBOX_SMOKE_PROBE) reports
+# what the program shows and takes the screenshots, which are kept in the output folder
+# (start.png, page.png, and notefrom.png and context.png with the pane's "Note from" menu and
+# context menu open) for a person to look at.
 #
-#   bash tests/hosts/smoke.sh PROGRAM OUTPUT_FOLDER
+#   bash tests/hosts/smoke.sh PROBED_PROGRAM OUTPUT_FOLDER
 # QB_SMOKE_FOLDERS sets the number of folders in the store (default 3): with 1000 the
 # probe's shown_ms is the start-up time to measure.
 set -euo pipefail

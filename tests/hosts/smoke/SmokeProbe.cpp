@@ -1,8 +1,7 @@
-#include "hosts/SmokeProbe.h"
+#include "SmokeProbe.h"
 
 #include "hosts/frmBrowser.h"
 
-#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QMenu>
@@ -143,10 +142,8 @@ private:
 
 }  // namespace
 
-void Attach(TfrmBrowser& window, const QElapsedTimer& sinceStart) {
-    const QString folder = qEnvironmentVariable("QUILLBOX_SMOKE_PROBE");
-    if (folder.isEmpty() || !QDir().mkpath(folder)) return;
-    new TProbe(window, sinceStart, folder, qEnvironmentVariable("QUILLBOX_SMOKE_URL"));
+void Attach(TfrmBrowser& window, const QElapsedTimer& sinceStart, const QString& folder, const QString& url) {
+    new TProbe(window, sinceStart, folder, url);
 }
 
 }  // namespace SmokeProbe
