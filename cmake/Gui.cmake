@@ -15,6 +15,10 @@ set_target_properties(quillbox_pane PROPERTIES AUTOMOC ON)
 target_include_directories(quillbox_pane PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(quillbox_pane PUBLIC qb_store qb_reports qb_dropimport qb_search Qt6::Widgets Qt6::Network PkgConfig::GUMBO)
 target_link_libraries(quillbox_pane PUBLIC qb_favorites)
+# The version the program shows is the project's, so it has one home; only the source that
+# holds it gets it on its compile line.
+set_source_files_properties(${CMAKE_SOURCE_DIR}/src/pane/Product.cpp PROPERTIES
+  COMPILE_DEFINITIONS QB_PRODUCT_VERSION="${PROJECT_VERSION}")
 
 # A plain window holding the pane, to run it until the standalone browser window exists.
 add_executable(quillbox-pane-host ${CMAKE_SOURCE_DIR}/src/pane/host/PaneHost.cpp)

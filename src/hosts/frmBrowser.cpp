@@ -6,7 +6,6 @@
 #include "pane/Product.h"
 #include "pane/QtStrings.h"
 #include "platform/Folders.h"
-#include "platform/Registry.h"
 #include "settings/Options.h"
 #include "settings/Trap.h"
 
@@ -32,10 +31,7 @@
 
 namespace {
 
-constexpr const char* ProductVersion = "1.31";
-constexpr const char* SettingsKey = "Software\\Brennock\\Quillbox";
 constexpr const char* SearchEngine = "https://duckduckgo.com/";
-constexpr int DefaultNotesWidth = 200;
 constexpr int HistoryLimit = 200;
 
 // A page opened by a local page's script or link for a new window: it never shows anything
@@ -384,17 +380,12 @@ void TfrmBrowser::CreateActions() {
     actSaveTo->setEnabled(false);
 }
 
-// The store folder to start on and the notes panel's width, from the settings key.
+// The store folder to start on and the notes panel's width, from the settings. The home
+// folder is taken once: a store changed later in the preferences shows from the next start.
 void TfrmBrowser::ReadWindowSettings() {
-    FHomeFolder = Folders::ProgramDataFolder();
-    FNotesWidth = DefaultNotesWidth;
-    TrapVoid("TfrmBrowser.FormCreate.1", [&] {
-        TRegistry reg(THive::CurrentUser);
-        if (!reg.OpenKey(SettingsKey, true)) return;
-        if (reg.ValueExists("FolderToStore")) FHomeFolder = reg.ReadString("FolderToStore");
-        if (reg.ValueExists("_NotesTreeWidth")) FNotesWidth = reg.ReadInteger("_NotesTreeWidth");
-        reg.CloseKey();
-    });
+    if (!Options) return;
+    FHomeFolder = Options->FolderToStore;
+    FNotesWidth = Options->NotesTreeWidth;
 }
 
 void TfrmBrowser::ApplyNotesWidth(int width) {
@@ -426,12 +417,9 @@ void TfrmBrowser::FormDestroy() {
         // The width the user gave the panel, also once the window is closed (and so hidden);
         // a hidden panel keeps the width it had when it was hidden.
         if (FShown && FNotesVisible) FNotesWidth = FSplitter->sizes().value(0, FNotesWidth);
-        if (!FMainWindow) {
-            TRegistry reg(THive::CurrentUser);
-            if (reg.OpenKey(SettingsKey, true)) {
-                reg.WriteInteger("_NotesTreeWidth", FNotesWidth);
-                reg.CloseKey();
-            }
+        if (!FMainWindow && Options) {
+            Options->NotesTreeWidth = FNotesWidth;
+            Options->Save();
         }
     });
     // The pane goes first: it holds the browser that goes with the view.

@@ -160,7 +160,7 @@ private:
 
     std::string FHomeFolder;
     bool FNotesVisible = true;
-    int FNotesWidth = 200;
+    int FNotesWidth = 0;  // the settings' NotesTreeWidth, taken at creation
 
     // ---- The keys every browser has, and finding text in the page ----
 public:

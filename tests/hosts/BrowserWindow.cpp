@@ -5,7 +5,6 @@
 #include "hosts/FormPlacement.h"
 #include "hosts/frmBrowser.h"
 #include "platform/FileSystem.h"
-#include "platform/Folders.h"
 #include "platform/Registry.h"
 #include "settings/Options.h"
 #include "support/GuiTestEnvironment.h"
@@ -112,6 +111,7 @@ private slots:
 
     void windowStartsOnTheStoreWithStoredWidth() {
         WriteSettings([](TRegistry& r) { r.WriteInteger("_NotesTreeWidth", 150); });
+        QVERIFY(Options->Load());
         auto window = ShowWindow();
         QCOMPARE(window->windowTitle(), QString("Quillbox 1.31"));
         QCOMPARE(window->HomeFolder(), FStore);
@@ -121,13 +121,31 @@ private slots:
         QCOMPARE(window->Splitter1()->handleWidth(), 3);
     }
 
+    // The window takes its values from the settings object, never from the registry file
+    // itself: what the settings hold is what it shows, whatever the file says meanwhile.
+    void windowReadsTheSettingsObjectNotTheFile() {
+        WriteSettings([](TRegistry& r) {
+            r.WriteString("FolderToStore", "/elsewhere/");
+            r.WriteInteger("_NotesTreeWidth", 150);
+        });
+        Options->NotesTreeWidth = 170;
+        auto window = ShowWindow();
+        QCOMPARE(window->HomeFolder(), FStore);
+        QCOMPARE(window->pnlNotes()->width(), 170);
+    }
+
+    // A missing store value is written back by the settings' Load from their own default,
+    // which the window and the pane then share; a width of the wrong type stops Load there
+    // and the panel keeps the default width.
     void missingOrBadSettingsTakeDefaults() {
         WriteSettings([](TRegistry& r) {
             r.DeleteValue("FolderToStore");
             r.WriteString("_NotesTreeWidth", "wide");
         });
+        Options = std::make_unique<TOptions>();
+        QVERIFY(!Options->Load());
         auto window = ShowWindow();
-        QCOMPARE(window->HomeFolder(), Folders::ProgramDataFolder());
+        QCOMPARE(window->HomeFolder(), Options->FolderToStore);
         QCOMPARE(window->pnlNotes()->width(), 200);
     }
 
@@ -201,9 +219,10 @@ private slots:
             window->Splitter1()->setSizes({230, window->Splitter1()->width() - 230 - window->Splitter1()->handleWidth()});
             QTRY_COMPARE(window->Splitter1()->sizes().value(0), 230);
         }
+        TOptions loaded;
+        QVERIFY(loaded.Load());
+        QCOMPARE(loaded.NotesTreeWidth, 230);
         TRegistry reg;
-        QVERIFY(reg.OpenKeyReadOnly(TOptions::RegistryKey));
-        QCOMPARE(reg.ReadInteger("_NotesTreeWidth"), 230);
         QVERIFY(reg.OpenKeyReadOnly(FormPlacement::PlacementKey));
         for (const char* name : {"Flags", "ShowCmd", "PixelsPerInch", "MinMaxPos", "NormPos"}) QVERIFY2(reg.ValueExists(name), name);
         QCOMPARE(reg.ReadString("ShowCmd"), std::string("1"));
@@ -232,9 +251,9 @@ private slots:
             window->close();
             QVERIFY(!window->isVisible());
         }
-        TRegistry reg;
-        QVERIFY(reg.OpenKeyReadOnly(TOptions::RegistryKey));
-        QCOMPARE(reg.ReadInteger("_NotesTreeWidth"), 350);
+        TOptions loaded;
+        QVERIFY(loaded.Load());
+        QCOMPARE(loaded.NotesTreeWidth, 350);
     }
 
     // Print and Save to show pictures of printing and of saving to a file, not the styles'

@@ -1,0 +1,3 @@
+#include "pane/Product.h"
+
+const char* const ProductVersion = QB_PRODUCT_VERSION;
