@@ -23,10 +23,6 @@ TPlumetAddDlg::TPlumetAddDlg(QWidget* owner, TUserPrompt& prompt) : FOwner(owner
 
 void TPlumetAddDlg::SetStoreRoot(const QString& value) { FWriter.StoreRoot = QToAnsi(StoreRootPath(value)); }
 
-// The properties command calls this (before it sets Folder and Title): the note named by
-// the Folder and Title the dialog holds when it is shown is being edited.
-void TPlumetAddDlg::SetEditMode(int) { FWriter.EditMode = true; }
-
 void TPlumetAddDlg::ShowModal() {
     FAccepted = false;
     FWriter.EditFolder = FWriter.Folder;

@@ -25,7 +25,6 @@ public:
 
     void ShowModal() override;
     bool Accepted() override { return FAccepted; }
-    void SetFlag(bool) override {}
     QString URL() override { return ToQ(FWriter.URL); }
     void SetURL(const QString& value) override { FWriter.URL = QToWide(value); }
     QString Title() override { return ToQ(FWriter.Title); }
@@ -39,14 +38,14 @@ public:
     void SetOriginalTitle(const QString& value) override { FWriter.OriginalTitle = QToWide(value); }
     QString Comments() override { return ToQ(FWriter.Comments); }
     void SetComments(const QString& value) override { FWriter.Comments = QToWide(value); }
-    void SetMarkColor(int) override {}
-    void SetMarkBgColor(int) override {}
     void SetAutoEdit(bool value) override { FAutoEdit = value; }
     void SetSaveImages(bool value) override { FWriter.SaveImages = value; }
     void SetStoreRoot(const QString& value) override;
     bool ConfirmAddNote() override { return FConfirmAddNote; }
     void SetConfirmAddNote(bool value) override { FConfirmAddNote = value; }
-    void SetEditMode(int) override;
+    // With true, the note named by the Folder and Title the dialog holds when it is shown
+    // is being edited (the properties command).
+    void SetEditMode(bool value) override { FWriter.EditMode = value; }
     bool NewNoteOnNewSite() override { return FWriter.NewNoteOnNewSite; }
     void SetNewNoteOnNewSite(bool value) override { FWriter.NewNoteOnNewSite = value; }
     bool NoteAddToLast() override { return FWriter.NoteAddToLast; }

@@ -82,7 +82,6 @@ void TfrmMain::AddNote(int kind, const QString& content, QString folder, QString
         }
 
         std::unique_ptr<IPlumetAddDlg> dlg = FDialogs->CreateAddDlg();
-        dlg->SetFlag(false);
         dlg->SetURL(url);
         dlg->SetEmptyNote(kind == ckEmpty);
         dlg->SetFolder(folder);
@@ -93,8 +92,6 @@ void TfrmMain::AddNote(int kind, const QString& content, QString folder, QString
         dlg->SetContentKind(contentKind);
         dlg->SetAutoEdit(kind == ckEmpty ? true : (kind == ckAllImages || kind == ckPage) ? false : Options->AutoEditOnAppend);
         dlg->SetStoreRoot(AnsiToQ(Options->FolderToStore));
-        dlg->SetMarkBgColor(Options->MarkBgColor);
-        dlg->SetMarkColor(Options->MarkColor);
         dlg->SetSaveImages(Options->SaveImages);
         dlg->SetConfirmAddNote(Options->ConfirmAddNote);
         dlg->SetNoteAddToLast(Options->NoteAddToLast);

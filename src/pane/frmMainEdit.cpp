@@ -72,22 +72,16 @@ std::string RetireEditedNote(const std::string& oldFile, const std::string& newF
 
 // The add-note dialog set up to edit the note rec in folder parentPath with its file's text.
 void SetUpEditDialog(IPlumetAddDlg& dlg, const TMyNode& rec, const QString& parentPath, const QString& content) {
-    const QString root = AnsiToQ(StoreRoot());
-    dlg.SetEditMode(0);
+    dlg.SetEditMode(true);
     dlg.SetFolder(parentPath);
     dlg.SetURL(rec.OriginalURL);
     dlg.SetTitle(rec.Name);
     dlg.SetOriginalTitle(rec.OriginalTitle);
-    dlg.SetFlag(false);
     dlg.SetComments(rec.Comments);
-    dlg.SetStoreRoot(root);
+    dlg.SetStoreRoot(AnsiToQ(StoreRoot()));
     dlg.SetCharset(QString());
     dlg.SetAutoEdit(true);
-    dlg.SetStoreRoot(root);
-    dlg.SetMarkBgColor(Options->MarkBgColor);
-    dlg.SetMarkColor(Options->MarkColor);
     dlg.SetSaveImages(Options->SaveImages);
-    dlg.SetEditMode(0);
     dlg.SetContent(content);
     dlg.SetContentKind(0);
     dlg.SetConfirmAddNote(Options->ConfirmAddNote);

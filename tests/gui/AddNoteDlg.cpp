@@ -41,7 +41,6 @@ class TestAddNoteDlg : public QObject {
     // A capture set up as the pane does it, without showing the form.
     std::unique_ptr<TPlumetAddDlg> Capture(const QString& folder, const QString& url, const QString& content) {
         auto dlg = std::make_unique<TPlumetAddDlg>(nullptr, FPrompt);
-        dlg->SetFlag(false);
         dlg->SetURL(url);
         dlg->SetEmptyNote(false);
         dlg->SetFolder(folder);
@@ -239,7 +238,7 @@ private slots:
         ReportUtils::SaveNodeToXML(FStore + "Web/Old.html", "Old", "T", "https://example.org/", DateTimeUtils::Now(), "");
         const QString oldText = QString::fromStdString(NoteText("Web/Old.html"));
         auto dlg = std::make_unique<TPlumetAddDlg>(nullptr, FPrompt);
-        dlg->SetEditMode(0);
+        dlg->SetEditMode(true);
         dlg->SetFolder("Web");
         dlg->SetURL("https://example.org/");
         dlg->SetTitle("Old");

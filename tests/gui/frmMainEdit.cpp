@@ -65,41 +65,38 @@ public:
         GuiTestEnv::WriteFile((S.StoreRoot + FFolder + "/" + FTitle + ".html").toStdString(), S.Content.toStdString());
     }
     bool Accepted() override { return S.Accept; }
-    void SetFlag(bool v) override { Log("4 Flag", v); }
     QString URL() override { return FURL; }
-    void SetURL(const QString& v) override { Log("6 URL", v), FURL = v; }
+    void SetURL(const QString& v) override { Log("URL", v), FURL = v; }
     QString Title() override { return FTitle; }
-    void SetTitle(const QString& v) override { Log("8 Title", v), FTitle = v; }
-    void SetCharset(const QString& v) override { Log("10 Charset", v); }
-    void SetContentKind(int v) override { Log("12 ContentKind", v); }
-    void SetContent(const QString& v) override { S.Calls << "14 Content", S.Content = v; }
+    void SetTitle(const QString& v) override { Log("Title", v), FTitle = v; }
+    void SetCharset(const QString& v) override { Log("Charset", v); }
+    void SetContentKind(int v) override { Log("ContentKind", v); }
+    void SetContent(const QString& v) override { S.Calls << "Content", S.Content = v; }
     QString Folder() override { return FFolder; }
-    void SetFolder(const QString& v) override { Log("16 Folder", v), FFolder = v; }
+    void SetFolder(const QString& v) override { Log("Folder", v), FFolder = v; }
     QString OriginalTitle() override { return FOriginalTitle; }
-    void SetOriginalTitle(const QString& v) override { Log("18 OriginalTitle", v), FOriginalTitle = v; }
+    void SetOriginalTitle(const QString& v) override { Log("OriginalTitle", v), FOriginalTitle = v; }
     QString Comments() override { return FComments; }
-    void SetComments(const QString& v) override { Log("20 Comments", v), FComments = v; }
-    void SetMarkColor(int v) override { Log("22 MarkColor", v); }
-    void SetMarkBgColor(int v) override { Log("23 MarkBgColor", v); }
-    void SetAutoEdit(bool v) override { Log("24 AutoEdit", v); }
-    void SetSaveImages(bool v) override { Log("25 SaveImages", v); }
-    void SetStoreRoot(const QString& v) override { Log("26 StoreRoot", "root"), S.StoreRoot = v; }
+    void SetComments(const QString& v) override { Log("Comments", v), FComments = v; }
+    void SetAutoEdit(bool v) override { Log("AutoEdit", v); }
+    void SetSaveImages(bool v) override { Log("SaveImages", v); }
+    void SetStoreRoot(const QString& v) override { Log("StoreRoot", "root"), S.StoreRoot = v; }
     bool ConfirmAddNote() override { return false; }
-    void SetConfirmAddNote(bool v) override { Log("28 ConfirmAddNote", v); }
-    void SetEditMode(int v) override { Log("29 EditMode", v); }
+    void SetConfirmAddNote(bool v) override { Log("ConfirmAddNote", v); }
+    void SetEditMode(bool v) override { Log("EditMode", v); }
     bool NewNoteOnNewSite() override { return true; }
-    void SetNewNoteOnNewSite(bool v) override { Log("31 NewNoteOnNewSite", v); }
+    void SetNewNoteOnNewSite(bool v) override { Log("NewNoteOnNewSite", v); }
     bool NoteAddToLast() override { return true; }
-    void SetNoteAddToLast(bool v) override { Log("33 NoteAddToLast", v); }
+    void SetNoteAddToLast(bool v) override { Log("NoteAddToLast", v); }
     QString PrevFolder() override { return "Prev"; }
-    void SetPrevFolder(const QString& v) override { Log("35 PrevFolder", v); }
+    void SetPrevFolder(const QString& v) override { Log("PrevFolder", v); }
     QString PrevTitle() override { return "PrevT"; }
-    void SetPrevTitle(const QString& v) override { Log("37 PrevTitle", v); }
+    void SetPrevTitle(const QString& v) override { Log("PrevTitle", v); }
     QString PrevBaseURL() override { return "prev.org"; }
-    void SetPrevBaseURL(const QString& v) override { Log("39 PrevBaseURL", v); }
+    void SetPrevBaseURL(const QString& v) override { Log("PrevBaseURL", v); }
     int ForceNewNoteMode() override { return 2; }
-    void SetForceNewNoteMode(int v) override { Log("41 ForceNewNoteMode", v); }
-    void SetEmptyNote(bool v) override { Log("43 EmptyNote", v); }
+    void SetForceNewNoteMode(int v) override { Log("ForceNewNoteMode", v); }
+    void SetEmptyNote(bool v) override { Log("EmptyNote", v); }
 
 private:
     void Log(const char* slot, const QVariant& v) { S.Calls << QString(slot) + "=" + v.toString(); }
@@ -298,7 +295,6 @@ private slots:
 
     void editOnlyCommentsKeepsTheFileAndTheTree() {
         WriteNote(FStore + "F/Idea.html", "<p>body</p>", "old comment");
-        Options->MarkColor = 7;
         auto pane = MakePane();
         TNode* idea = Node(*pane, "F/Idea");
         Focus(*pane, idea);
@@ -306,12 +302,10 @@ private slots:
         FDialogs->Note.NewComments = "new comment";
         pane->actShowPropsExecute();
         // Every value in its order, the whole file as the content.
-        const QStringList expected = {"29 EditMode=0", "16 Folder=F", "6 URL=https://example.org/", "8 Title=Idea",
-                                      "18 OriginalTitle=Original", "4 Flag=false", "20 Comments=old comment",
-                                      "26 StoreRoot=root", "10 Charset=", "24 AutoEdit=true", "26 StoreRoot=root",
-                                      "23 MarkBgColor=65535", "22 MarkColor=7", "25 SaveImages=true", "29 EditMode=0",
-                                      "14 Content", "12 ContentKind=0", "28 ConfirmAddNote=true",
-                                      "33 NoteAddToLast=true", "31 NewNoteOnNewSite=true"};
+        const QStringList expected = {"EditMode=true", "Folder=F", "URL=https://example.org/", "Title=Idea",
+                                      "OriginalTitle=Original", "Comments=old comment", "StoreRoot=root", "Charset=",
+                                      "AutoEdit=true", "SaveImages=true", "Content", "ContentKind=0",
+                                      "ConfirmAddNote=true", "NoteAddToLast=true", "NewNoteOnNewSite=true"};
         QCOMPARE(FDialogs->Note.Calls.mid(0, expected.size()), expected);
         QVERIFY(FDialogs->Note.Content.contains("<p>body</p>"));
         QVERIFY(FDialogs->Note.Content.contains(ReportUtils::NoteBeginMarker));
