@@ -4,8 +4,8 @@
 #include "platform/FileSystem.h"
 #include "settings/Options.h"
 #include "store/ReportUtils.h"
-#include "support/GuiFakes.h"
 #include "support/GuiTestEnvironment.h"
+#include "support/PaneCommandFakes.h"
 
 #include <QPushButton>
 
@@ -21,22 +21,16 @@ const char* const Template =
 
 }  // namespace
 
-class TestMakeReport : public QObject {
+class TestMakeReport : public QObject, TPaneRig {
     Q_OBJECT
     std::string FStore;
-    TFakeBrowser FBrowser;
 
-    std::unique_ptr<TfrmMain> MakePane() {
-        auto pane = std::make_unique<TfrmMain>(nullptr, nullptr, std::make_unique<TScriptedPrompt>());
-        pane->SetWebBrowser(&FBrowser);
-        pane->SetStandalone(true);
-        return pane;
-    }
+    std::unique_ptr<TfrmMain> MakePane() { return MakeRiggedPane(); }
 
 private slots:
     void init() {
         FStore = GuiTestEnv::ResetOptions();
-        FBrowser.Navigations.clear();
+        ResetRig();
         GuiTestEnv::WriteFile(Options->AppPath + "Templates/Simple.html", Template);
         GuiTestEnv::WriteFile(FStore + "Trips/Rome.html", "<html><body><p>Colosseum at dawn</p></body></html>");
         ReportUtils::SaveNodeToXML(FStore + "Trips/Rome.html", "Rome", "Rome guide", "https://example.org/rome",

@@ -4,23 +4,20 @@
 #include "pane/SearchBox.h"
 #include "pane/frmMain.h"
 #include "store/ReportUtils.h"
-#include "support/GuiFakes.h"
 #include "support/GuiTestEnvironment.h"
+#include "support/PaneCommandFakes.h"
 
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QSignalSpy>
 
-class TestSearchBox : public QObject {
+class TestSearchBox : public QObject, TPaneRig {
     Q_OBJECT
     std::string FStore;
-    TFakeBrowser FBrowser;
 
     std::unique_ptr<TfrmMain> MakePane() {
-        auto pane = std::make_unique<TfrmMain>(nullptr, nullptr, std::make_unique<TScriptedPrompt>());
-        pane->SetWebBrowser(&FBrowser);
-        pane->SetStandalone(true);
+        auto pane = MakeRiggedPane();
         pane->resize(300, 500);
         pane->show();
         return pane;
@@ -46,7 +43,7 @@ class TestSearchBox : public QObject {
 private slots:
     void init() {
         FStore = GuiTestEnv::ResetOptions();
-        FBrowser.Navigations.clear();
+        ResetRig();
         WriteNote("Cook/Pasta", "<p>pasta with garlic</p>");
         WriteNote("Cook/Bread", "<p>garlic bread</p>");
         WriteNote("Trips/Italy/Rome", "<p>Caf&eacute; near the Colosseum</p>");
