@@ -1,6 +1,6 @@
 // The browser window and its web engine on real pages (run under xvfb): local pages show their
 // own pictures but their scripts read no other file, the page accessors the pane uses, and
-// the window's settings, address box, notes panel and favorites.
+// the window's placement, address box, notes panel and favorites (its settings: BrowserSettings).
 #include "hosts/BrowserDialogs.h"
 #include "hosts/FormPlacement.h"
 #include "hosts/frmBrowser.h"
@@ -32,13 +32,6 @@ bool LoadAndWait(QWebEnginePage* page, const QUrl& url) {
 QString TitleAfterScripts(QWebEnginePage* page) {
     QTest::qWaitFor([&] { return page->title().startsWith("done"); }, 15000);
     return page->title();
-}
-
-void WriteSettings(const std::function<void(TRegistry&)>& write) {
-    TRegistry reg;
-    QVERIFY(reg.OpenKey(TOptions::RegistryKey, true));
-    write(reg);
-    reg.CloseKey();
 }
 
 }  // namespace
@@ -107,46 +100,6 @@ private slots:
         QVERIFY(doc->ExecCommand("unselect"));
         QVERIFY(doc->SelectionHtml(html));
         QCOMPARE(html, QString());
-    }
-
-    void windowStartsOnTheStoreWithStoredWidth() {
-        WriteSettings([](TRegistry& r) { r.WriteInteger("_NotesTreeWidth", 150); });
-        QVERIFY(Options->Load());
-        auto window = ShowWindow();
-        QCOMPARE(window->windowTitle(), QString("Quillbox 1.31"));
-        QCOMPARE(window->HomeFolder(), FStore);
-        QTRY_COMPARE_WITH_TIMEOUT(window->wbIE()->url(), QUrl::fromLocalFile(QString::fromStdString(FStore)), 30000);
-        QCOMPARE(window->pnlNotes()->width(), 150);
-        QVERIFY(window->NotesVisible() && window->actHideNotes->isChecked());
-        QCOMPARE(window->Splitter1()->handleWidth(), 3);
-    }
-
-    // The window takes its values from the settings object, never from the registry file
-    // itself: what the settings hold is what it shows, whatever the file says meanwhile.
-    void windowReadsTheSettingsObjectNotTheFile() {
-        WriteSettings([](TRegistry& r) {
-            r.WriteString("FolderToStore", "/elsewhere/");
-            r.WriteInteger("_NotesTreeWidth", 150);
-        });
-        Options->NotesTreeWidth = 170;
-        auto window = ShowWindow();
-        QCOMPARE(window->HomeFolder(), FStore);
-        QCOMPARE(window->pnlNotes()->width(), 170);
-    }
-
-    // A missing store value is written back by the settings' Load from their own default,
-    // which the window and the pane then share; a width of the wrong type stops Load there
-    // and the panel keeps the default width.
-    void missingOrBadSettingsTakeDefaults() {
-        WriteSettings([](TRegistry& r) {
-            r.DeleteValue("FolderToStore");
-            r.WriteString("_NotesTreeWidth", "wide");
-        });
-        Options = std::make_unique<TOptions>();
-        QVERIFY(!Options->Load());
-        auto window = ShowWindow();
-        QCOMPARE(window->HomeFolder(), Options->FolderToStore);
-        QCOMPARE(window->pnlNotes()->width(), 200);
     }
 
     void toolbarCarriesEveryAction() {
@@ -231,29 +184,6 @@ private slots:
         QCOMPARE(rect->size(), QSize(640, 480));
         TfrmBrowser again;
         QCOMPARE(again.geometry().size(), QSize(640, 480));
-    }
-
-    // The width the user set is what the next start gets, however the window ends: closed by
-    // the user (and so hidden first), with the notes panel shown or hidden.
-    void closedWindowKeepsTheWidthTheUserSet_data() {
-        QTest::addColumn<bool>("hideNotes");
-        QTest::newRow("notes shown") << false;
-        QTest::newRow("notes hidden") << true;
-    }
-    void closedWindowKeepsTheWidthTheUserSet() {
-        QFETCH(bool, hideNotes);
-        {
-            auto window = ShowWindow();
-            QSplitter* splitter = window->Splitter1();
-            splitter->setSizes({350, splitter->width() - 350 - splitter->handleWidth()});
-            QTRY_COMPARE(window->pnlNotes()->width(), 350);
-            if (hideNotes) window->actHideNotes->trigger();
-            window->close();
-            QVERIFY(!window->isVisible());
-        }
-        TOptions loaded;
-        QVERIFY(loaded.Load());
-        QCOMPARE(loaded.NotesTreeWidth, 350);
     }
 
     // Print and Save to show pictures of printing and of saving to a file, not the styles'
