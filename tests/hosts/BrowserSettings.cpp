@@ -1,11 +1,9 @@
 // The browser window's settings, on the offscreen platform: the window takes the store folder
 // and the notes panel's width from the settings object and gives the width back to it when it
 // closes, so what the window saved is what the settings load at the next start.
-#include "hosts/frmBrowser.h"
-#include "platform/FileSystem.h"
+#include "BrowserTestWindow.h"
 #include "platform/Registry.h"
 #include "settings/Options.h"
-#include "support/GuiTestEnvironment.h"
 
 namespace {
 
@@ -22,24 +20,13 @@ class TestBrowserSettings : public QObject {
     Q_OBJECT
     std::string FStore;
 
-    std::unique_ptr<TfrmBrowser> ShowWindow() {
-        auto window = std::make_unique<TfrmBrowser>();
-        window->show();
-        if (!QTest::qWaitForWindowExposed(window.get())) qWarning("window not exposed");
-        return window;
-    }
-
 private slots:
-    void init() {
-        FStore = GuiTestEnv::ResetOptions();
-        FileSystem::RemoveTree(DefaultRegistryFile());
-        Options->Save();
-    }
+    void init() { FStore = BrowserTest::ResetSettings(); }
 
     void windowStartsOnTheStoreWithStoredWidth() {
         WriteSettings([](TRegistry& r) { r.WriteInteger("_NotesTreeWidth", 150); });
         QVERIFY(Options->Load());
-        auto window = ShowWindow();
+        auto window = BrowserTest::ShowWindow();
         QCOMPARE(window->windowTitle(), QString("Quillbox 1.31"));
         QCOMPARE(window->HomeFolder(), FStore);
         QTRY_COMPARE_WITH_TIMEOUT(window->wbIE()->url(), QUrl::fromLocalFile(QString::fromStdString(FStore)), 30000);
@@ -56,7 +43,7 @@ private slots:
             r.WriteInteger("_NotesTreeWidth", 150);
         });
         Options->NotesTreeWidth = 170;
-        auto window = ShowWindow();
+        auto window = BrowserTest::ShowWindow();
         QCOMPARE(window->HomeFolder(), FStore);
         QCOMPARE(window->pnlNotes()->width(), 170);
     }
@@ -71,7 +58,7 @@ private slots:
         });
         Options = std::make_unique<TOptions>();
         QVERIFY(!Options->Load());
-        auto window = ShowWindow();
+        auto window = BrowserTest::ShowWindow();
         QCOMPARE(window->HomeFolder(), Options->FolderToStore);
         QCOMPARE(window->pnlNotes()->width(), 200);
     }
@@ -86,7 +73,7 @@ private slots:
     void closedWindowKeepsTheWidthTheUserSet() {
         QFETCH(bool, hideNotes);
         {
-            auto window = ShowWindow();
+            auto window = BrowserTest::ShowWindow();
             QSplitter* splitter = window->Splitter1();
             splitter->setSizes({350, splitter->width() - 350 - splitter->handleWidth()});
             QTRY_COMPARE(window->pnlNotes()->width(), 350);

@@ -1,6 +1,7 @@
 // The browser window and its web engine on real pages (run under xvfb): local pages show their
 // own pictures but their scripts read no other file, the page accessors the pane uses, and
 // the window's placement, address box, notes panel and favorites (its settings: BrowserSettings).
+#include "BrowserTestWindow.h"
 #include "hosts/BrowserDialogs.h"
 #include "hosts/FormPlacement.h"
 #include "hosts/frmBrowser.h"
@@ -40,19 +41,8 @@ class TestBrowserWindow : public QObject {
     Q_OBJECT
     std::string FStore;
 
-    std::unique_ptr<TfrmBrowser> ShowWindow(const QString& start = QString()) {
-        auto window = std::make_unique<TfrmBrowser>(start);
-        window->show();
-        if (!QTest::qWaitForWindowExposed(window.get())) qWarning("window not exposed");
-        return window;
-    }
-
 private slots:
-    void init() {
-        FStore = GuiTestEnv::ResetOptions();
-        FileSystem::RemoveTree(DefaultRegistryFile());
-        Options->Save();
-    }
+    void init() { FStore = BrowserTest::ResetSettings(); }
 
     // A captured page's scripts try to read other files; its own picture still shows.
     void localPageShowsItsPicturesButReadsNoOtherFile() {
@@ -78,7 +68,7 @@ private slots:
         GuiTestEnv::WriteFile(dir + "page.html",
                               "<html><head><meta charset=\"windows-1252\"><title>Caf\xe9 page</title></head>"
                               "<body><p id=\"p\">Some <b>bold</b> text</p></body></html>");
-        auto window = ShowWindow(QString::fromStdString(dir + "page.html"));
+        auto window = BrowserTest::ShowWindow(QString::fromStdString(dir + "page.html"));
         QTRY_VERIFY_WITH_TIMEOUT(window->actPrint->isEnabled(), 30000);
         QVERIFY(window->actSaveTo->isEnabled());
         TfrmMain* pane = window->frmNotes();
@@ -131,7 +121,7 @@ private slots:
         GuiTestEnv::WriteFile(dir + "top.html", "<html><body><iframe id=\"f\" src=\"top.files/a.html\"></iframe></body></html>");
         GuiTestEnv::WriteFile(dir + "top.files/a.html", "<html><body>a</body></html>");
         GuiTestEnv::WriteFile(dir + "top.files/b.html", "<html><body>b</body></html>");
-        auto window = ShowWindow();
+        auto window = BrowserTest::ShowWindow();
         QWebEnginePage* page = window->wbIE()->page();
         const QUrl top = QUrl::fromLocalFile(QString::fromStdString(dir + "top.html"));
         QVERIFY(LoadAndWait(page, top));
@@ -149,7 +139,7 @@ private slots:
 
     void hidingTheNotesKeepsThePane() {
         FileSystem::ForceDirectories(FStore + "Trips");
-        auto window = ShowWindow();
+        auto window = BrowserTest::ShowWindow();
         TfrmMain* pane = window->frmNotes();
         const int folders = int(pane->Model()->Root()->Children.size());
         window->actHideNotes->trigger();
@@ -166,7 +156,7 @@ private slots:
 
     void closingKeepsWidthAndPlacement() {
         {
-            auto window = ShowWindow();
+            auto window = BrowserTest::ShowWindow();
             window->setGeometry(120, 130, 640, 480);
             QTRY_COMPARE(window->size(), QSize(640, 480));
             window->Splitter1()->setSizes({230, window->Splitter1()->width() - 230 - window->Splitter1()->handleWidth()});
@@ -206,7 +196,7 @@ private slots:
     void addressListOffersTypedAndVisitedAddresses() {
         const std::string dir = GuiTestEnv::MakeTempDir("visited");
         GuiTestEnv::WriteFile(dir + "a.html", "<html><body>a</body></html>");
-        auto window = ShowWindow();
+        auto window = BrowserTest::ShowWindow();
         TIEAddress* box = window->edIEAddress();
         const QUrl visited = QUrl::fromLocalFile(QString::fromStdString(dir + "a.html"));
         QVERIFY(LoadAndWait(window->wbIE()->page(), visited));
