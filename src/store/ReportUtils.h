@@ -84,8 +84,8 @@ std::string FindUnusedDirName(const std::string& basePath, const std::string& se
 // Removes a folder (path ending in "/") with everything in it; true when it no longer exists.
 // A read-only file is not deleted (so its folder stays); links are removed, never followed.
 bool DeleteDir(const std::string& folder);
-// Asks (when confirm) and deletes root + nodePath with everything in it. An empty node path
-// (the store root itself) deletes nothing.
+// Asks (when confirm) and deletes root + nodePath with everything in it. A node path that is
+// not valid (StoreOperations::IsValidNodePath), the store root's empty one too, deletes nothing.
 bool DoDeleteFolder(bool confirm, const std::string& root, const std::string& nodePath, TUserPrompt& prompt);
 bool GetFileInformation(const std::string& path, FileSystem::TSearchRec& rec);
 enum : int { CSIDL_PERSONAL = 5, CSIDL_FAVORITES = 6 };
