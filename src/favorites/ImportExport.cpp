@@ -89,11 +89,11 @@ void ImportShortcut(const std::string& shortcut, const std::string& target) {
     FileSystem::WriteFileAtomic(target, ShortcutNote(name, url, rec.Time));
 }
 
-// Every Internet shortcut below the Favorites folder: "*.url" in any letter case.
+// Every Internet shortcut below the Favorites folder.
 TStringList InternetShortcuts(const std::string& favorites) {
     TStringList files;
     ReportUtils::MyAdvBuildFileList(favorites + "*", FileSystem::faAnyFile, files, true, false, false);
-    std::erase_if(files, [](const std::string& file) { return !Strings::AsciiSameText(FileSystem::ExtractFileExt(file), ".url"); });
+    std::erase_if(files, [](const std::string& file) { return !IsInternetShortcut(file); });
     return files;
 }
 
@@ -104,6 +104,10 @@ std::string Mirror(const std::string& path, const std::string& favorites, const 
 }
 
 }  // namespace
+
+bool IsInternetShortcut(std::string_view path) {
+    return Strings::AsciiSameText(FileSystem::ExtractFileExt(std::string(path)), ".url");
+}
 
 std::string ReadIniString(std::string_view text, std::string_view section, std::string_view ident) {
     return Trap("ImportExport.ReadIniString", std::string(), [&] {
