@@ -104,7 +104,15 @@ bool ListNodes(const std::string& root, const std::string& nodePath, std::vector
 TResult MakeFolder(const std::string& root, const std::string& nodePath) {
     const std::string name = LastName(nodePath);
     return Trap("StoreOperations.MakeFolder", Refused(name, "the folder could not be made"), [&] {
-        if (!IsValidNodePath(nodePath)) return Refused(name, NotANodePath(nodePath));
+        if (!IsValidNodePath(nodePath, TNames::Shown)) return Refused(name, NotANodePath(nodePath));
+        // A folder that is there may have any name the tree shows; one to be made gets a made name.
+        for (size_t start = 0; start <= nodePath.size();) {
+            const size_t end = std::min(nodePath.find('/', start), nodePath.size());
+            const std::string part = nodePath.substr(start, end - start);
+            if (!IsValidFolderName(part) && !FileSystem::DirectoryExists(root + nodePath.substr(0, end)))
+                return Refused(name, "\"" + part + "\" cannot be a folder name");
+            start = end + 1;
+        }
         if (root.empty() || !FileSystem::ForceDirectories(root + nodePath))
             return Refused(name, "cannot make the folder " + root + nodePath);
         return TResult{true, name, {}};

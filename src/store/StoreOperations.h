@@ -65,8 +65,8 @@ bool MovePath(const std::string& from, const std::string& to, std::string* error
 // names no folder.
 bool ListNodes(const std::string& root, const std::string& nodePath, std::vector<ReportUtils::TNoteInfo>& nodes);
 
-// Makes the folder nodePath (the store root excluded) with any missing parents. Done when
-// the folder exists afterwards, also when it did before.
+// Makes the folder nodePath (the store root excluded) with any missing parents, each folder
+// made with a name of TNames::Made. Done when the folder exists afterwards, also when it did.
 TResult MakeFolder(const std::string& root, const std::string& nodePath);
 
 // Renames the folder parentPath/oldName after an in-place edit of its caption to text: the

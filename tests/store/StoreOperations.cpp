@@ -102,6 +102,9 @@ TEST_F(StoreOps, ShownNamesAreWorkedOnAndMadeNamesAreValid) {
     EXPECT_TRUE(MoveFolder(Root, "R&D", "Q&A").Done);
     EXPECT_TRUE(FileExists(Root + "Q&A/R&D/Idea.html"));
     EXPECT_FALSE(MakeFolder(Root, "Q&A/S&T").Done);
+    EXPECT_FALSE(MakeFolder(Root, "T&U/New").Done);
+    EXPECT_FALSE(DirectoryExists(Root + "T&U"));
+    EXPECT_TRUE(MakeFolder(Root, "Q&A/New").Done) << "inside a folder of another program's name";
     EXPECT_FALSE(MakeFolder(Root, "").Done) << "the root is there already";
     const TResult made = MakeFolder(Root, "Trips/Italy");
     EXPECT_TRUE(made.Done) << made.Reason;
