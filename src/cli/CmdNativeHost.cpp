@@ -26,7 +26,7 @@
 #include "settings/Options.h"
 #include "store/NoteImages.h"
 #include "store/NoteWriter.h"
-#include "store/ReportUtils.h"
+#include "store/StoreListing.h"
 #include "store/StoreSignal.h"
 #include "store/StoreOperations.h"
 

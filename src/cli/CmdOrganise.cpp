@@ -6,7 +6,7 @@
 
 #include "platform/FileSystem.h"
 #include "settings/Options.h"
-#include "store/ReportUtils.h"
+#include "store/FileOperations.h"
 #include "store/StoreOperations.h"
 #include "store/UserPrompt.h"
 

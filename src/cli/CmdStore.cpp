@@ -5,7 +5,7 @@
 #include "favorites/ImportExport.h"
 #include "platform/CodePage.h"
 #include "settings/Options.h"
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
 #include "store/StoreOperations.h"
 #include "store/UserPrompt.h"
 

@@ -7,7 +7,7 @@
 #include "pane/QtStrings.h"
 #include "platform/FileSystem.h"
 #include "platform/Strings.h"
-#include "store/ReportUtils.h"
+#include "store/StoreListing.h"
 #include "store/StoreOperations.h"
 
 #include <QBoxLayout>

@@ -8,7 +8,9 @@
 #include "reports/RepGenerator.h"
 #include "settings/Options.h"
 #include "settings/Trap.h"
-#include "store/ReportUtils.h"
+#include "store/FileOperations.h"
+#include "store/NoteFile.h"
+#include "store/StoreListing.h"
 #include "store/StoreOperations.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 // Store file operations: safe names, free numbered names, recursive folder deletion with its
 // question, file information, the special folders and the word processor's association.
-#include "store/ReportUtils.h"
+#include "store/FileOperations.h"
 
 #include "platform/Exceptions.h"
 #include "platform/Folders.h"
@@ -10,6 +10,7 @@
 #include "platform/Strings.h"
 #include "settings/Trap.h"
 #include "store/StoreOperations.h"
+#include "store/TextHelpers.h"
 #include "store/UserPrompt.h"
 
 namespace ReportUtils {

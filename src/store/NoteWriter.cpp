@@ -4,8 +4,9 @@
 #include "platform/Exceptions.h"
 #include "platform/FileSystem.h"
 #include "platform/Strings.h"
+#include "store/FileOperations.h"
 #include "store/HtmlImageRefs.h"
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
 #include "store/StoreOperations.h"
 
 namespace {

@@ -3,7 +3,9 @@
 #include "platform/FileSystem.h"
 #include "platform/Strings.h"
 #include "settings/Trap.h"
-#include "store/ReportUtils.h"
+#include "store/FileOperations.h"
+#include "store/NoteFile.h"
+#include "store/StoreListing.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -6,7 +6,7 @@
 // for the root. A node path that breaks IsValidNodePath is refused, never followed. A note
 // and its companion folder never end up apart: a move whose second step fails puts the
 // first one back.
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
 
 #include <string>
 #include <vector>

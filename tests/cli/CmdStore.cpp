@@ -3,7 +3,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
 #include "settings/Options.h"
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>

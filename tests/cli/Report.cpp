@@ -6,7 +6,7 @@
 #include "platform/Registry.h"
 #include "platform/Shell.h"
 #include "settings/Options.h"
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>

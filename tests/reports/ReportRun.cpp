@@ -10,7 +10,8 @@
 #include "reports/RepGenerator.h"
 #include "reports/ReportRun.h"
 #include "settings/Options.h"
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
+#include "store/StoreListing.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -3,7 +3,7 @@
 #include "TestEnvironment.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
-#include "store/ReportUtils.h"
+#include "store/FileOperations.h"
 #include "store/UserPrompt.h"
 
 #include <cstdlib>
