@@ -7,7 +7,7 @@
 #include "pane/frmMain.h"
 #include "platform/FileSystem.h"
 #include "settings/Options.h"
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>

@@ -10,7 +10,7 @@
 #include "reports/RepGenerator.h"
 #include "reports/ReportRun.h"
 #include "settings/Options.h"
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
 
 #include <benchmark/benchmark.h>
 #include <gumbo.h>

@@ -4,7 +4,8 @@
 #include "BenchEnvironment.h"
 #include "platform/FileSystem.h"
 #include "search/SearchIndex.h"
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
+#include "store/StoreListing.h"
 
 #include <benchmark/benchmark.h>
 #include <fstream>

@@ -5,7 +5,8 @@
 #include "RatioToFloor.h"
 #include "platform/FileSystem.h"
 #include "platform/Strings.h"
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
+#include "store/StoreListing.h"
 
 #include <benchmark/benchmark.h>
 #include <dirent.h>

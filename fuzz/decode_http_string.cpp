@@ -1,6 +1,6 @@
 // URL-decodes arbitrary text: never longer than the input, and a text without "%" and "+"
 // comes back unchanged up to its first NUL.
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
 
 #include <cstdint>
 #include <cstdlib>

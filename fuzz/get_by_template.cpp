@@ -1,7 +1,7 @@
 // Cuts a marked block out of arbitrary lines; the first two lines are the markers. The block
 // and the rest around it always add up to the source less the two marker lines.
 #include "platform/Strings.h"
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
 
 #include <cstdint>
 #include <cstdlib>

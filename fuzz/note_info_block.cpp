@@ -4,7 +4,7 @@
 // bytes, come back exactly as they were, save after save.
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
 
 #include <algorithm>
 #include <clocale>

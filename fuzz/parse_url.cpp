@@ -1,5 +1,5 @@
 // Splits arbitrary text as a URL; every part is a piece of the input.
-#include "store/ReportUtils.h"
+#include "store/TextHelpers.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,5 +1,5 @@
 // Reduces arbitrary text to one plain line: never longer than the input, never a line feed.
-#include "store/ReportUtils.h"
+#include "store/TextHelpers.h"
 
 #include <cstdint>
 #include <cstdlib>

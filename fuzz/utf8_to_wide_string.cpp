@@ -1,6 +1,6 @@
 // Decodes arbitrary bytes as the note block's UTF-8; and checks that any UTF-16 text, encoded
 // unit by unit, decodes back to itself.
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
 
 #include <cstdint>
 #include <cstdlib>

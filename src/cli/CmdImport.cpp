@@ -4,7 +4,7 @@
 #include "dropimport/FileImport.h"
 #include "platform/FileSystem.h"
 #include "settings/Options.h"
-#include "store/NoteWriter.h"
+#include "store/StoreOperations.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -28,8 +28,10 @@ int CmdImport(const TArgs& args) {
     }
     if (files.empty()) return Usage();
     if (!folderGiven) folder = Options->DefFolder;
-    while (!folder.empty() && folder.back() == '/') folder.pop_back();
-    if (!IsValidNodePath(folder) || (folderGiven && !FileSystem::DirectoryExists(Options->FolderToStore + folder))) {
+    folder = NodePathArg(folder);
+    // The writer refuses such a folder for each file; asking first refuses the whole command.
+    if (!StoreOperations::IsValidNodePath(folder) ||
+        (folderGiven && !StoreOperations::IsStoreFolder(Options->FolderToStore, folder))) {
         std::fprintf(stderr, "quillbox-cli import: \"%s\" is not a folder of the store %s\n", folder.c_str(),
                      Options->FolderToStore.c_str());
         return 2;

@@ -4,6 +4,7 @@
 #include "platform/CodePage.h"
 #include "platform/DateTime.h"
 #include "platform/FileSystem.h"
+#include "platform/Strings.h"
 #include "settings/Trap.h"
 
 #include <cstdio>
@@ -90,15 +91,10 @@ int CmdMail(const TArgs& args) {
     PrintLine("Attachments: ", std::to_string(msg.Attachments.Count()));
     const std::vector<std::string>& body = msg.HTMLTextLines.empty() ? msg.PlainTextLines : msg.HTMLTextLines;
     if (body.empty()) return 1;
-    // The body is converted for showing in one piece rather than line by line.
-    size_t size = 0;
-    for (const std::string& line : body) size += line.size() + 1;
-    std::string text;
-    text.reserve(size);
-    for (const std::string& line : body) {
-        text += '\n';
-        text += line;
-    }
-    PrintLine("", text);
+    // The body is converted for showing in one piece rather than line by line, after the
+    // empty line that ends the fields.
+    std::string text = Strings::JoinLines(body, "\n");
+    text.pop_back();
+    PrintLine("\n", text);
     return 0;
 }

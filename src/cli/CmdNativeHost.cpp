@@ -26,7 +26,7 @@
 #include "settings/Options.h"
 #include "store/NoteImages.h"
 #include "store/NoteWriter.h"
-#include "store/ReportUtils.h"
+#include "store/StoreListing.h"
 #include "store/StoreSignal.h"
 #include "store/StoreOperations.h"
 
@@ -103,9 +103,9 @@ json Folders() {
 std::string ClipFolder(const json& message) {
     std::string folder = CodePage::WideToAnsi(Wide(Text(message, "folder", MaxTextBytes)));
     if (folder.empty()) folder = Options->DefFolder;
-    if (!StoreOperations::IsValidNodePath(folder)) throw EBadMessage("\"" + folder + "\" is not a node path of the store");
-    if (!FileSystem::DirectoryExists(Options->FolderToStore + folder))
-        throw EBadMessage("the folder \"" + folder + "\" does not exist");
+    // The note writer refuses a folder whose names it could not have made.
+    if (folder.empty() || !StoreOperations::IsStoreFolder(Options->FolderToStore, folder))
+        throw EBadMessage("\"" + folder + "\" is not a folder of the store");
     return folder;
 }
 

@@ -6,7 +6,7 @@
 
 #include "platform/FileSystem.h"
 #include "settings/Options.h"
-#include "store/ReportUtils.h"
+#include "store/FileOperations.h"
 #include "store/StoreOperations.h"
 #include "store/UserPrompt.h"
 
@@ -33,20 +33,11 @@ int Done(const std::string& nodePath) {
     return 0;
 }
 
-bool IsStoreFolder(const std::string& nodePath) {
-    return ReportUtils::IsDirectory(StoreOperations::FolderDir(Root(), nodePath));
-}
-
-// The folder or note a node path names; false when it names neither. Companion folders are
-// not nodes, and notes live in folders.
+// The folder or note a node path names; false when it names neither. Notes live in folders.
 bool FindNode(const std::string& text, TNodeRef& node) {
-    if (!ParseNodePath(text, node.Path)) return false;
-    for (size_t start = 0; start <= node.Path.size();) {
-        const size_t end = std::min(node.Path.find('/', start), node.Path.size());
-        if (ReportUtils::IsCompanionFolder(node.Path.substr(start, end - start))) return false;
-        start = end + 1;
-    }
-    node.IsFolder = IsStoreFolder(node.Path);
+    node.Path = NodePathArg(text);
+    if (!StoreOperations::IsValidNodePath(node.Path, StoreOperations::TNames::Shown)) return false;
+    node.IsFolder = StoreOperations::IsStoreFolder(Root(), node.Path);
     return node.IsFolder || (!StoreOperations::ParentPath(node.Path).empty() &&
                              FileSystem::FileExists(Root() + node.Path + ".html"));
 }
@@ -70,11 +61,11 @@ public:
 
 int CmdMkdir(const TArgs& args) {
     if (args.size() != 1) return Usage();
-    std::string nodePath;
-    if (!ParseNodePath(args[0], nodePath) || !StoreOperations::IsValidNodePath(nodePath))
+    const std::string nodePath = NodePathArg(args[0]);
+    if (!StoreOperations::IsValidNodePath(nodePath))
         return Fail("mkdir", "\"" + args[0] + "\" is not a valid folder path (names a file can have, joined by \"/\")", 2);
-    if (!FileSystem::ForceDirectories(Root() + nodePath))
-        return Fail("mkdir", "cannot make the folder " + Root() + nodePath, 1);
+    const StoreOperations::TResult result = StoreOperations::MakeFolder(Root(), nodePath);
+    if (!result.Done) return Fail("mkdir", result.Reason, 1);
     return Done(nodePath);
 }
 
@@ -95,8 +86,8 @@ int CmdMove(const TArgs& args) {
     if (args.size() != 2) return Usage();
     TNodeRef node;
     if (!FindNode(args[0], node)) return Fail("move", "\"" + args[0] + "\" is not a folder or note of the store", 2);
-    std::string target;
-    if (!args[1].empty() && !(ParseNodePath(args[1], target) && IsStoreFolder(target)))
+    const std::string target = NodePathArg(args[1]);
+    if (!StoreOperations::IsStoreFolder(Root(), target))
         return Fail("move", "\"" + args[1] + "\" is not a folder of the store (\"\" is the store root)", 2);
     const std::string parent = StoreOperations::ParentPath(node.Path);
     const StoreOperations::TResult result =

@@ -4,29 +4,16 @@
 
 #include "platform/CodePage.h"
 #include "reports/ReportRun.h"
+#include "store/StoreOperations.h"
 
 #include <cstdio>
-#include <filesystem>
-
-namespace {
-
-// A folder's node path as the report takes it: names joined by "/", read without touching the
-// disk. It must name a folder below the store root, never the root itself or anything above
-// it, so the run never reads (or writes info blocks into) files outside the store.
-bool StoreFolderPath(const std::string& text, std::string& folderPath) {
-    const std::filesystem::path path = std::filesystem::path(text).lexically_normal();
-    if (path.empty() || path.is_absolute() || path == "." || *path.begin() == "..") return false;
-    folderPath = path.generic_string();
-    if (folderPath.back() == '/') folderPath.pop_back();
-    return true;
-}
-
-}  // namespace
 
 int CmdReport(const TArgs& args) {
     if (args.size() != 1) return Usage();
-    std::string folderPath;
-    if (!StoreFolderPath(args[0], folderPath)) {
+    // The run refuses a path leading out of the store too; asking first tells a bad argument
+    // (exit 2) from a folder without a report.
+    const std::string folderPath = NodePathArg(args[0]);
+    if (!StoreOperations::IsValidNodePath(folderPath, StoreOperations::TNames::Shown)) {
         std::fprintf(stderr, "quillbox-cli report: \"%s\" is not a node path (folder names joined by \"/\")\n", args[0].c_str());
         return 2;
     }

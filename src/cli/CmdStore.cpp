@@ -5,7 +5,8 @@
 #include "favorites/ImportExport.h"
 #include "platform/CodePage.h"
 #include "settings/Options.h"
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
+#include "store/StoreOperations.h"
 #include "store/UserPrompt.h"
 
 #include <cstdio>
@@ -30,35 +31,21 @@ std::string Field(std::string text) {
     return text;
 }
 
-bool ParseNodePath(std::string text, std::string& nodePath) {
-    if (!text.empty() && text.back() == '/') text.pop_back();
-    if (text.empty()) return false;
-    for (size_t start = 0; start <= text.size();) {
-        size_t end = text.find('/', start);
-        if (end == std::string::npos) end = text.size();
-        const std::string name = text.substr(start, end - start);
-        if (name.empty() || name == "." || name == "..") return false;
-        start = end + 1;
-    }
-    nodePath = text;
-    return true;
+std::string NodePathArg(std::string text) {
+    if (text.size() > 1 && text.back() == '/') text.pop_back();
+    return text;
 }
 
 int CmdList(const TArgs& args) {
     if (args.size() > 1) return Usage();
-    std::string nodePath;
-    if (!args.empty() && !ParseNodePath(args[0], nodePath)) {
-        std::fprintf(stderr, "quillbox-cli list: \"%s\" is not a node path (folder names joined by \"/\")\n", args[0].c_str());
-        return 2;
-    }
-    const std::string dir = Options->FolderToStore + nodePath + (nodePath.empty() ? "" : "/");
-    if (!ReportUtils::IsDirectory(dir)) {
+    const std::string nodePath = args.empty() ? std::string() : NodePathArg(args[0]);
+    std::vector<ReportUtils::TNoteInfo> nodes;
+    if (!StoreOperations::ListNodes(Options->FolderToStore, nodePath, nodes)) {
         std::fprintf(stderr, "quillbox-cli list: \"%s\" is not a folder of the store %s\n", nodePath.c_str(),
                      Options->FolderToStore.c_str());
         return 2;
     }
-    // The store root shows its folders only, as the tree does.
-    for (const ReportUtils::TNoteInfo& node : ReportUtils::LoadFolderNodes(dir, !nodePath.empty())) {
+    for (const ReportUtils::TNoteInfo& node : nodes) {
         std::string line = "D\t" + Field(node.Name);
         if (!node.IsFolder) {
             line = "N\t" + Field(node.Name) + "\t" + Field(CodePage::WideToAnsi(node.OriginalURL)) + "\t" +

@@ -16,9 +16,9 @@ int CmdRename(const TArgs& args);
 int CmdMove(const TArgs& args);
 int CmdDelete(const TArgs& args);
 
-// A node path from the command line: folder names joined by "/" (one trailing "/" allowed).
-// Empty names, "." and ".." are refused, so the path stays inside the store.
-bool ParseNodePath(std::string text, std::string& nodePath);
+// A node path as typed on the command line: one trailing "/" is allowed ("Trips/"). The store
+// operations judge the rest (StoreOperations::IsValidNodePath).
+std::string NodePathArg(std::string text);
 int CmdImport(const TArgs& args);
 int CmdSearch(const TArgs& args);
 

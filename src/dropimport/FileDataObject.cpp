@@ -18,7 +18,7 @@ TFileDataObject::TFileDataObject(std::string path) : FPath(std::move(path)) {
         FKind = TKind::Html;
     else if (ext == ".rtf")
         FKind = TKind::Rtf;
-    else if (ext == ".url" && !(FLinkUrl = ImportExport::ReadIniString(FBytes, "InternetShortcut", "URL")).empty())
+    else if (ImportExport::IsInternetShortcut(FPath) && !(FLinkUrl = ImportExport::ReadIniString(FBytes, "InternetShortcut", "URL")).empty())
         FKind = TKind::Link;
     else if (FBytes.find('\0') == std::string::npos)
         FKind = TKind::Text;

@@ -6,7 +6,8 @@
 #include "platform/DateTime.h"
 #include "platform/Strings.h"
 #include "settings/Trap.h"
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
+#include "store/TextHelpers.h"
 
 #include <cctype>
 #include <optional>

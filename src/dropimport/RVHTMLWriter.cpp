@@ -5,7 +5,8 @@
 #include "platform/FileSystem.h"
 #include "platform/Strings.h"
 #include "settings/Trap.h"
-#include "store/ReportUtils.h"
+#include "store/FileOperations.h"
+#include "store/TextHelpers.h"
 
 #include <algorithm>
 #include <cstdint>

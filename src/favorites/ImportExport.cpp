@@ -5,7 +5,9 @@
 #include "platform/FileSystem.h"
 #include "platform/Strings.h"
 #include "settings/Trap.h"
-#include "store/ReportUtils.h"
+#include "store/FileOperations.h"
+#include "store/NoteFile.h"
+#include "store/StoreListing.h"
 #include "store/UserPrompt.h"
 
 namespace ImportExport {
@@ -89,11 +91,11 @@ void ImportShortcut(const std::string& shortcut, const std::string& target) {
     FileSystem::WriteFileAtomic(target, ShortcutNote(name, url, rec.Time));
 }
 
-// Every Internet shortcut below the Favorites folder: "*.url" in any letter case.
+// Every Internet shortcut below the Favorites folder.
 TStringList InternetShortcuts(const std::string& favorites) {
     TStringList files;
     ReportUtils::MyAdvBuildFileList(favorites + "*", FileSystem::faAnyFile, files, true, false, false);
-    std::erase_if(files, [](const std::string& file) { return !Strings::AsciiSameText(FileSystem::ExtractFileExt(file), ".url"); });
+    std::erase_if(files, [](const std::string& file) { return !IsInternetShortcut(file); });
     return files;
 }
 
@@ -104,6 +106,10 @@ std::string Mirror(const std::string& path, const std::string& favorites, const 
 }
 
 }  // namespace
+
+bool IsInternetShortcut(std::string_view path) {
+    return Strings::AsciiSameText(FileSystem::ExtractFileExt(std::string(path)), ".url");
+}
 
 std::string ReadIniString(std::string_view text, std::string_view section, std::string_view ident) {
     return Trap("ImportExport.ReadIniString", std::string(), [&] {

@@ -24,6 +24,9 @@ std::string ImportSuccessText(const std::string& importedFolder);
 // shortcuts' paths below the Favorites folder, each after a line feed.
 std::string ImportFailuresText(const std::string& importedFolder, const std::string& failed);
 
+// Whether a file is an Internet shortcut by its name: the extension ".url" in any letter case.
+bool IsInternetShortcut(std::string_view path);
+
 // The value of an entry of an INI text, as an Internet shortcut is read: section and entry
 // names compared without regard to case, the value trimmed and freed of one pair of
 // enclosing quotes, the first matching entry winning; "" when missing. A text in UTF-16

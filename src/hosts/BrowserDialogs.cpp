@@ -29,8 +29,7 @@ TFavoritesDialog::TFavoritesDialog(QWidget* parent, const QString& favoritesFold
 }
 
 bool TFavoritesDialog::IsFavoriteFile(const QString& path) {
-    const QFileInfo info(path);
-    return !path.isEmpty() && !info.isDir() && ("." + info.suffix()).toUpper() == ".URL";
+    return !path.isEmpty() && !QFileInfo(path).isDir() && ImportExport::IsInternetShortcut(QToAnsi(path));
 }
 
 QString TFavoritesDialog::ShortcutURL(const QString& fileName) {

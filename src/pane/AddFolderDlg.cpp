@@ -3,6 +3,7 @@
 #include "pane/PlumetDialogs.h"
 #include "pane/QtStrings.h"
 #include "platform/FileSystem.h"
+#include "store/StoreOperations.h"
 #include "store/UserPrompt.h"
 
 #include <QDialogButtonBox>
@@ -42,7 +43,7 @@ bool TPlumetsAddFolderDlg::CreateFolder(const QString& parent, const QString& na
         error = QString("A folder named \"%1\" already exists there. Please choose another name.").arg(trimmed);
         return false;
     }
-    if (FStoreRoot.isEmpty() || !FileSystem::ForceDirectories(dir)) {
+    if (FStoreRoot.isEmpty() || !StoreOperations::MakeFolder(QToAnsi(FStoreRoot), QToAnsi(path)).Done) {
         error = QString("The folder \"%1\" could not be created.").arg(path);
         return false;
     }

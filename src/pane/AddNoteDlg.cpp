@@ -4,7 +4,7 @@
 #include "platform/Exceptions.h"
 #include "platform/FileSystem.h"
 #include "settings/Trap.h"
-#include "store/ReportUtils.h"
+#include "store/FileOperations.h"
 #include "store/UserPrompt.h"
 
 #include <QApplication>

@@ -7,7 +7,8 @@
 #include "pane/QtStrings.h"
 #include "platform/FileSystem.h"
 #include "platform/Strings.h"
-#include "store/ReportUtils.h"
+#include "store/StoreListing.h"
+#include "store/StoreOperations.h"
 
 #include <QBoxLayout>
 #include <QDialog>
@@ -51,10 +52,9 @@ QStringList StoreFolders(const QString& root, int limit) {
 }
 
 bool ValidateFolderName(const QString& name, QString& error) {
-    const std::string ansi = QToAnsi(name);
-    if (!name.isEmpty() && name != "." && name != ".." && ReportUtils::MakeValidFileName(ansi) == ansi) return true;
-    error = QString("\"%1\" cannot be a folder name. A name may not be empty, \".\" or \"..\", begin or end "
-                    "with a blank, hold two blanks in a row, or hold any of / \\ : * ? \" < > | [ ] & $ %.")
+    if (StoreOperations::IsValidFolderName(QToAnsi(name))) return true;
+    error = QString("\"%1\" cannot be a folder name. A name may not be empty, begin with \".\", end in \".files\", "
+                    "begin or end with a blank, hold two blanks in a row, or hold any of / \\ : * ? \" < > | [ ] & $ %.")
                 .arg(name);
     return false;
 }

@@ -31,12 +31,9 @@ private:
 // The node paths of the store's folders below root (companion folders left out), sorted,
 // at most limit of them.
 QStringList StoreFolders(const QString& root, int limit = 5000);
-// Whether a name can be one folder's name: not empty, not "." or "..", and valid for a file
-// (MakeValidFileName leaves it as it is). error gets a sentence for the user otherwise.
+// The store's rules (StoreOperations::IsValidFolderName, IsValidNodePath, for names the store
+// makes) with a sentence for the user in error when a name or path breaks them.
 bool ValidateFolderName(const QString& name, QString& error);
-// Whether a node path ("Trips/Italy") names folders the store can hold: not empty, and each
-// name valid for a file (MakeValidFileName leaves it as it is) and not "." or "..". error
-// gets a sentence for the user otherwise.
 bool ValidateNodePath(const QString& path, QString& error);
 // Adds the OK and Cancel buttons of a dialog form to its layout, wired to accept and reject.
 QDialogButtonBox* AddOkCancelButtons(QDialog* dialog, QBoxLayout* layout);

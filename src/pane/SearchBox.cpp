@@ -4,7 +4,7 @@
 #include "pane/frmMain.h"
 #include "settings/Options.h"
 #include "settings/Trap.h"
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
 
 #include <QAction>
 #include <QKeySequence>

@@ -11,7 +11,8 @@
 #include "settings/Options.h"
 #include "settings/Trap.h"
 #include "reports/ReportRun.h"
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
+#include "store/StoreListing.h"
 #include "store/StoreSignal.h"
 
 #include <QApplication>

@@ -9,7 +9,8 @@
 #include "settings/DebugM.h"
 #include "settings/Options.h"
 #include "settings/Trap.h"
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
+#include "store/TextHelpers.h"
 
 #include <QClipboard>
 #include <QDragEnterEvent>

@@ -10,7 +10,9 @@
 #include "platform/Strings.h"
 #include "settings/Options.h"
 #include "settings/Trap.h"
-#include "store/ReportUtils.h"
+#include "store/FileOperations.h"
+#include "store/NoteFile.h"
+#include "store/TextHelpers.h"
 #include "store/StoreOperations.h"
 
 #include <QUrl>

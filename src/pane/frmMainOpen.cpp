@@ -10,7 +10,7 @@
 #include "platform/Strings.h"
 #include "settings/Options.h"
 #include "settings/Trap.h"
-#include "store/ReportUtils.h"
+#include "store/FileOperations.h"
 
 #include <QFutureWatcher>
 #include <QMouseEvent>

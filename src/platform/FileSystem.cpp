@@ -84,10 +84,25 @@ bool ForceDirectories(const std::string& path) {
     return DirectoryExists(path);
 }
 
-bool RemoveTree(const std::string& path) {
-    const auto remove = [](const char* p, const struct stat*, int, struct FTW*) { return ::remove(p) == 0 ? 0 : 0; };
-    ::nftw(path.c_str(), remove, 16, FTW_DEPTH | FTW_PHYS);
-    return !PathExists(path);
+namespace {
+// nftw's callback takes no context; a walk runs on one thread, so this flag is per thread.
+thread_local bool KeepReadOnly = false;
+}  // namespace
+
+bool RemoveTree(const std::string& path, TReadOnlyFiles readOnly) {
+    // Depth first, and physical: a link is removed as a link, whether it leads to a file, a
+    // folder or nothing. A failure leaves that entry (and so its folders) and the walk goes on.
+    const auto remove = [](const char* p, const struct stat* st, int type, struct FTW*) {
+        const bool readOnlyFile = type == FTW_F && S_ISREG(st->st_mode) && !(st->st_mode & S_IWUSR);
+        if (!(KeepReadOnly && readOnlyFile)) ::remove(p);
+        return 0;
+    };
+    // A trailing "/" would make a link to a folder count as the folder and be walked into.
+    const std::string target = ExcludeTrailingPathDelimiter(path);
+    KeepReadOnly = readOnly == TReadOnlyFiles::Keep;
+    ::nftw(target.c_str(), remove, 16, FTW_DEPTH | FTW_PHYS);
+    struct stat st {};
+    return ::lstat(target.c_str(), &st) != 0;
 }
 
 bool GetSearchRec(const std::string& path, TSearchRec& rec) {
@@ -154,18 +169,6 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes) {
     TAtomicFile file(path);
     file.Write(bytes);
     file.Commit(path);
-}
-
-void RemoveLinks(const std::string& folder) {
-    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
-    if (!dir) return;
-    const std::string base = IncludeTrailingPathDelimiter(folder.empty() ? std::string(".") : folder);
-    while (dirent* entry = ::readdir(dir)) {
-        const std::string path = base + entry->d_name;
-        struct stat st {};
-        if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) ::unlink(path.c_str());
-    }
-    ::closedir(dir);
 }
 
 bool MatchesMask(const std::string& name, const std::string& mask) {

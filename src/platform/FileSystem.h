@@ -34,11 +34,13 @@ bool DirectoryExists(const std::string& path);  // exists and is a directory
 bool PathExists(const std::string& path);
 // Creates the folder with all missing parents; true when it exists afterwards.
 bool ForceDirectories(const std::string& path);
-// Removes a file or a folder with everything below it; true when nothing is left.
-bool RemoveTree(const std::string& path);
-// Removes every symbolic link directly inside a folder, dangling or not, as a link: what it
-// points to is never touched.
-void RemoveLinks(const std::string& folder);
+// What RemoveTree does with a read-only file (no write bit for its owner): the store's delete
+// keeps it, as the desktop protects files with the read-only attribute.
+enum class TReadOnlyFiles { Remove, Keep };
+// Removes a file or a folder with everything below it; true when nothing is left at path.
+// Links are removed as links, never followed, so nothing outside the tree is touched; what
+// cannot be removed stays, with the folders that hold it.
+bool RemoveTree(const std::string& path, TReadOnlyFiles readOnly = TReadOnlyFiles::Remove);
 bool GetSearchRec(const std::string& path, TSearchRec& rec);
 
 // Reads the whole file; raises EInOutError when it cannot be read.

@@ -5,7 +5,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Strings.h"
 #include "store/HtmlParsing.h"
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
 
 #include <algorithm>
 #include <atomic>

@@ -5,7 +5,8 @@
 #include "platform/Strings.h"
 #include "reports/GumboDocumentLoader.h"
 #include "settings/Trap.h"
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
+#include "store/TextHelpers.h"
 
 #include <string_view>
 #include <utility>

@@ -8,7 +8,10 @@
 #include "reports/RepGenerator.h"
 #include "settings/Options.h"
 #include "settings/Trap.h"
-#include "store/ReportUtils.h"
+#include "store/FileOperations.h"
+#include "store/NoteFile.h"
+#include "store/StoreListing.h"
+#include "store/StoreOperations.h"
 
 #include <algorithm>
 #include <chrono>
@@ -80,6 +83,8 @@ public:
     // The report file, or "" when none was made.
     std::string Make(const std::string& folderPath) {
         if (!Options) return {};  // no settings, no store
+        // Only a folder below the store root: the run reads, and writes info blocks into, its notes.
+        if (!StoreOperations::IsValidNodePath(folderPath, StoreOperations::TNames::Shown)) return {};
         if (FProgress) FProgress->Show("Generating report...", "Generating report... \nPlease, wait....");
         TRepGenerator generator;
         generator.TocPosition = TRepGenerator::PositionBeforeNotes;

@@ -21,8 +21,8 @@ namespace ReportRun {
 // Makes the report of the folder whose node path (relative to the store root, names joined
 // by "/") is folderPath. The folder's own name on disk is the report's title, so folderTitle
 // is only the caller's idea of it. reportFile receives the report's full file name, or ""
-// when no report was made (the folder or the template is missing, the user cancelled,
-// something failed). The run shows and frees the progress window (none: nothing is shown
+// when no report was made (folderPath is not a valid node path, the store root's empty one
+// too; the folder or the template is missing; the user cancelled; something failed). The run shows and frees the progress window (none: nothing is shown
 // and nobody cancels). With open, a made report is shown in the browser (navigating to a new
 // window unless the setting ShowSnippetInBrowserWindow is on), or without one with the
 // desktop's handler.

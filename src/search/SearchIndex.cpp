@@ -6,7 +6,8 @@
 #include "search/NoteText.h"
 #include "search/SearchQuery.h"
 #include "settings/Trap.h"
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
+#include "store/StoreListing.h"
 #include "store/SymbolicLinks.h"
 
 #include <algorithm>

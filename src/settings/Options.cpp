@@ -6,33 +6,69 @@
 #include "platform/Registry.h"
 #include "settings/Trap.h"
 
+#include <variant>
+
 std::unique_ptr<TOptions> Options;
 
 namespace {
 
-// One row of the settings table: the value's name and how it meets its field.
-struct TField {
+// One row of the settings table: the registry value's name and the field it holds. Each
+// field's default is its initial value in TOptions.
+struct TSetting {
     const char* Name;
-    enum { Bool, Int, Str } Kind;
-    void* Field;
+    std::variant<bool TOptions::*, int TOptions::*, std::string TOptions::*> Field;
+    bool Loaded = true;  // false: written by Save, never read
 };
 
-void Write(TRegistry& reg, const TField& f) {
-    switch (f.Kind) {
-        case TField::Bool: reg.WriteBool(f.Name, *static_cast<bool*>(f.Field)); break;
-        case TField::Int: reg.WriteInteger(f.Name, *static_cast<int*>(f.Field)); break;
-        case TField::Str: reg.WriteString(f.Name, *static_cast<std::string*>(f.Field)); break;
-    }
+// Load reads, and Save writes, in this order; a first run's Load writes the missing values
+// in it too, so it is the order of a new settings key.
+const TSetting Settings[] = {
+    {"NoteAddToLast", &TOptions::NoteAddToLast},
+    {"NewNoteOnNewSite", &TOptions::NewNoteOnNewSite},
+    {"ConfirmAddNote", &TOptions::ConfirmAddNote},
+    {"ConfirmDelFolder", &TOptions::ConfirmDelFolder},
+    {"ConfirmDelNote", &TOptions::ConfirmDelNote},
+    {"SaveImages", &TOptions::SaveImages},
+    {"UseTemplatesForReports", &TOptions::UseTemplatesForReports, false},
+    {"MarkSelection", &TOptions::MarkSelection},
+    {"SendAsAttach", &TOptions::SendAsAttach},
+    {"ShowHints", &TOptions::ShowHints},
+    {"ShowSnippetOnClick", &TOptions::ShowSnippetOnClick},
+    {"ShowSnippetInBrowserWindow", &TOptions::ShowSnippetInBrowserWindow},
+    {"AutoEditOnAppend", &TOptions::AutoEditOnAppend},
+    {"ForceNewNoteMode", &TOptions::ForceNewNoteMode},
+    {"AppendMode", &TOptions::AppendMode},
+    {"MarkColor", &TOptions::MarkColor},
+    {"MarkBgColor", &TOptions::MarkBgColor},
+    {"ExportWizardMode", &TOptions::ExportWizardMode},
+    {"FromEmail", &TOptions::FromEmail},
+    {"FromName", &TOptions::FromName},
+    {"PrevBaseURL", &TOptions::PrevBaseURL},
+    {"PrevTitle", &TOptions::PrevTitle},
+    {"PrevFolder", &TOptions::PrevFolder},
+    {"SimpleReportDefTemplate", &TOptions::SimpleReportDefTemplate},
+    {"DefFolder", &TOptions::DefFolder},
+    {"AppPath", &TOptions::AppPath},
+    {"FolderToStore", &TOptions::FolderToStore},
+    {"RunLocalScripts", &TOptions::RunLocalScripts},
+    {"_NotesTreeWidth", &TOptions::NotesTreeWidth},
+};
+
+void WriteValue(TRegistry& reg, const char* name, bool value) { reg.WriteBool(name, value); }
+void WriteValue(TRegistry& reg, const char* name, int value) { reg.WriteInteger(name, value); }
+void WriteValue(TRegistry& reg, const char* name, const std::string& value) { reg.WriteString(name, value); }
+void ReadValue(TRegistry& reg, const char* name, bool& value) { value = reg.ReadBool(name); }
+void ReadValue(TRegistry& reg, const char* name, int& value) { value = reg.ReadInteger(name); }
+void ReadValue(TRegistry& reg, const char* name, std::string& value) { value = reg.ReadString(name); }
+
+void Write(TRegistry& reg, TOptions& options, const TSetting& s) {
+    std::visit([&](auto field) { WriteValue(reg, s.Name, options.*field); }, s.Field);
 }
 
 // Reads the value into its field; a missing value is written with the field's content.
-void LoadOrCreate(TRegistry& reg, const TField& f) {
-    if (!reg.ValueExists(f.Name)) return Write(reg, f);
-    switch (f.Kind) {
-        case TField::Bool: *static_cast<bool*>(f.Field) = reg.ReadBool(f.Name); break;
-        case TField::Int: *static_cast<int*>(f.Field) = reg.ReadInteger(f.Name); break;
-        case TField::Str: *static_cast<std::string*>(f.Field) = reg.ReadString(f.Name); break;
-    }
+void LoadOrCreate(TRegistry& reg, TOptions& options, const TSetting& s) {
+    if (!reg.ValueExists(s.Name)) return Write(reg, options, s);
+    std::visit([&](auto field) { ReadValue(reg, s.Name, options.*field); }, s.Field);
 }
 
 }  // namespace
@@ -48,36 +84,6 @@ void TOptions::SetDefaults() {
 
 bool TOptions::Load() {
     return Trap("TOptions.Load", false, [&] {
-        const TField fields[] = {
-            {"NoteAddToLast", TField::Bool, &NoteAddToLast},
-            {"NewNoteOnNewSite", TField::Bool, &NewNoteOnNewSite},
-            {"ConfirmAddNote", TField::Bool, &ConfirmAddNote},
-            {"ConfirmDelFolder", TField::Bool, &ConfirmDelFolder},
-            {"ConfirmDelNote", TField::Bool, &ConfirmDelNote},
-            {"SaveImages", TField::Bool, &SaveImages},
-            {"MarkSelection", TField::Bool, &MarkSelection},
-            {"SendAsAttach", TField::Bool, &SendAsAttach},
-            {"ShowHints", TField::Bool, &ShowHints},
-            {"ShowSnippetOnClick", TField::Bool, &ShowSnippetOnClick},
-            {"ShowSnippetInBrowserWindow", TField::Bool, &ShowSnippetInBrowserWindow},
-            {"AutoEditOnAppend", TField::Bool, &AutoEditOnAppend},
-            {"ForceNewNoteMode", TField::Int, &ForceNewNoteMode},
-            {"AppendMode", TField::Int, &AppendMode},
-            {"MarkColor", TField::Int, &MarkColor},
-            {"MarkBgColor", TField::Int, &MarkBgColor},
-            {"ExportWizardMode", TField::Int, &ExportWizardMode},
-            {"FromEmail", TField::Str, &FromEmail},
-            {"FromName", TField::Str, &FromName},
-            {"PrevBaseURL", TField::Str, &PrevBaseURL},
-            {"PrevTitle", TField::Str, &PrevTitle},
-            {"PrevFolder", TField::Str, &PrevFolder},
-            {"SimpleReportDefTemplate", TField::Str, &SimpleReportDefTemplate},
-            {"DefFolder", TField::Str, &DefFolder},
-            {"AppPath", TField::Str, &AppPath},
-            {"FolderToStore", TField::Str, &FolderToStore},
-            {"RunLocalScripts", TField::Bool, &RunLocalScripts},
-            {"_NotesTreeWidth", TField::Int, &NotesTreeWidth},
-        };
         TRegistry reg;
         if (!reg.OpenKey(RegistryKey, true)) throw ERegistryException("Cannot open the settings key");
         // The values written for missing entries land when the key closes, also when a later
@@ -88,7 +94,8 @@ bool TOptions::Load() {
                 try { Reg.CloseKey(); } catch (...) {}
             }
         } closer{reg};
-        for (const TField& f : fields) LoadOrCreate(reg, f);
+        for (const TSetting& s : Settings)
+            if (s.Loaded) LoadOrCreate(reg, *this, s);
         reg.CloseKey();
         if (!FileSystem::DirectoryExists(FolderToStore)) FileSystem::ForceDirectories(FolderToStore);
         return true;
@@ -97,40 +104,10 @@ bool TOptions::Load() {
 
 bool TOptions::Save() {
     return Trap("TOptions.Save", false, [&] {
-        const TField fields[] = {
-            {"NewNoteOnNewSite", TField::Bool, &NewNoteOnNewSite},
-            {"NoteAddToLast", TField::Bool, &NoteAddToLast},
-            {"ConfirmAddNote", TField::Bool, &ConfirmAddNote},
-            {"ConfirmDelNote", TField::Bool, &ConfirmDelNote},
-            {"ConfirmDelFolder", TField::Bool, &ConfirmDelFolder},
-            {"SaveImages", TField::Bool, &SaveImages},
-            {"UseTemplatesForReports", TField::Bool, &UseTemplatesForReports},
-            {"MarkSelection", TField::Bool, &MarkSelection},
-            {"SendAsAttach", TField::Bool, &SendAsAttach},
-            {"ShowHints", TField::Bool, &ShowHints},
-            {"ShowSnippetOnClick", TField::Bool, &ShowSnippetOnClick},
-            {"ShowSnippetInBrowserWindow", TField::Bool, &ShowSnippetInBrowserWindow},
-            {"AutoEditOnAppend", TField::Bool, &AutoEditOnAppend},
-            {"RunLocalScripts", TField::Bool, &RunLocalScripts},
-            {"MarkColor", TField::Int, &MarkColor},
-            {"MarkBgColor", TField::Int, &MarkBgColor},
-            {"ExportWizardMode", TField::Int, &ExportWizardMode},
-            {"AppendMode", TField::Int, &AppendMode},
-            {"ForceNewNoteMode", TField::Int, &ForceNewNoteMode},
-            {"_NotesTreeWidth", TField::Int, &NotesTreeWidth},
-            {"DefFolder", TField::Str, &DefFolder},
-            {"FolderToStore", TField::Str, &FolderToStore},
-            {"SimpleReportDefTemplate", TField::Str, &SimpleReportDefTemplate},
-            {"PrevFolder", TField::Str, &PrevFolder},
-            {"PrevTitle", TField::Str, &PrevTitle},
-            {"PrevBaseURL", TField::Str, &PrevBaseURL},
-            {"FromName", TField::Str, &FromName},
-            {"FromEmail", TField::Str, &FromEmail},
-        };
         UseTemplatesForReports = false;
         TRegistry reg;
         if (!reg.OpenKey(RegistryKey, true)) throw ERegistryException("Cannot open the settings key");
-        for (const TField& f : fields) Write(reg, f);
+        for (const TSetting& s : Settings) Write(reg, *this, s);
         reg.CloseKey();
         return true;
     });

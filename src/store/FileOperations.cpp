@@ -1,6 +1,6 @@
 // Store file operations: safe names, free numbered names, recursive folder deletion with its
 // question, file information, the special folders and the word processor's association.
-#include "store/ReportUtils.h"
+#include "store/FileOperations.h"
 
 #include "platform/Exceptions.h"
 #include "platform/Folders.h"
@@ -9,34 +9,13 @@
 #include "platform/Shell.h"
 #include "platform/Strings.h"
 #include "settings/Trap.h"
-#include "store/SymbolicLinks.h"
+#include "store/StoreOperations.h"
+#include "store/TextHelpers.h"
 #include "store/UserPrompt.h"
-
-#include <algorithm>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace ReportUtils {
 
 namespace {
-
-// A read-only file (no write bit for its owner) is protected from deletion, as the desktop
-// treats the read-only attribute.
-bool IsReadOnlyFile(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR);
-}
-
-// Deletes one entry of a folder being removed; a failure is not reported, the walk goes on.
-void RemoveEntry(const std::string& entry) {
-    if (!entry.empty() && entry.back() == '/') {
-        // Links go as links, also those the listing cannot see (a link to nothing).
-        FileSystem::RemoveLinks(entry);
-        ::rmdir(entry.c_str());
-    } else if (!IsReadOnlyFile(entry)) {
-        ::unlink(entry.c_str());
-    }
-}
 
 std::string RegisteredOpenCommand(const std::string& extension) {
     TRegistry reg(THive::ClassesRoot);
@@ -94,29 +73,18 @@ std::string FindUnusedDirName(const std::string& basePath, const std::string& se
 bool DeleteDir(const std::string& folder) {
     return Trap("ReportUtils.DeleteDir", false, [&] {
         if (!FileSystem::DirectoryExists(folder)) return true;
-        // A link to a folder goes as a link; what it points to is not the store's.
-        const std::string path = FileSystem::ExcludeTrailingPathDelimiter(folder);
-        if (IsSymbolicLink(path)) {
-            ::unlink(path.c_str());
-            return !FileSystem::DirectoryExists(folder);
-        }
+        // The walk removes a link to a folder as a link; what it points to is not the store's.
         return Trap("ReportUtils.DeleteDir.1", false, [&] {
-            TStringList entries;
-            MyAdvBuildFileList(folder + "*.*", FileSystem::faAnyFile, entries, true, true, false);
-            // Longest paths first: every entry goes before the folder that holds it.
-            std::stable_sort(entries.begin(), entries.end(),
-                             [](const std::string& a, const std::string& b) { return a.size() < b.size(); });
-            std::for_each(entries.rbegin(), entries.rend(), RemoveEntry);
-            RemoveEntry(FileSystem::IncludeTrailingPathDelimiter(folder));
-            return !FileSystem::DirectoryExists(folder);
+            return FileSystem::RemoveTree(FileSystem::ExcludeTrailingPathDelimiter(folder),
+                                          FileSystem::TReadOnlyFiles::Keep);
         });
     });
 }
 
 bool DoDeleteFolder(bool confirm, const std::string& root, const std::string& nodePath, TUserPrompt& prompt) {
     return Trap("DoDeleteFolder", false, [&] {
-        // An empty node path names the store root itself, which is never deleted.
-        if (nodePath.empty()) return false;
+        // The store root itself (the empty path) and paths leading out of the store are refused.
+        if (!StoreOperations::IsValidNodePath(nodePath, StoreOperations::TNames::Shown)) return false;
         const size_t slash = nodePath.rfind('/');
         const std::string name = slash == std::string::npos ? nodePath : nodePath.substr(slash + 1);
         if (confirm) {

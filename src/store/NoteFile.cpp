@@ -1,9 +1,10 @@
 // The note file: the info block at the top of a note's HTML file, its writer and its reader,
 // and the small helpers that travel with note metadata.
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
 
 #include "platform/CodePage.h"
 #include "platform/Exceptions.h"
+#include "platform/FileSystem.h"
 #include "platform/Shell.h"
 #include "platform/Strings.h"
 #include "settings/Trap.h"

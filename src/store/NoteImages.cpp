@@ -3,8 +3,8 @@
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/Strings.h"
+#include "store/FileOperations.h"
 #include "store/HtmlImageRefs.h"
-#include "store/ReportUtils.h"
 
 #include <algorithm>
 #include <array>

@@ -4,8 +4,10 @@
 #include "platform/Exceptions.h"
 #include "platform/FileSystem.h"
 #include "platform/Strings.h"
+#include "store/FileOperations.h"
 #include "store/HtmlImageRefs.h"
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
+#include "store/StoreOperations.h"
 
 namespace {
 
@@ -79,18 +81,6 @@ bool ChooseAppend(const TAppendInputs& in) {
     if (!in.LastNoteExists || in.PrevTitle.empty() || in.Folder != in.PrevFolder) return false;
     const bool siteMatters = in.ForceNewNoteMode != nmAppendWhenPossible && in.NewNoteOnNewSite;
     return !siteMatters || Strings::AnsiCompareText(Ansi(in.Site), Ansi(in.PrevBaseURL)) == 0;
-}
-
-bool IsValidNodePath(const std::string& nodePath) {
-    if (nodePath.empty()) return false;
-    for (size_t start = 0; start <= nodePath.size();) {
-        size_t end = nodePath.find('/', start);
-        if (end == std::string::npos) end = nodePath.size();
-        const std::string name = nodePath.substr(start, end - start);
-        if (name.empty() || name == "." || name == ".." || ReportUtils::MakeValidFileName(name) != name) return false;
-        start = end + 1;
-    }
-    return true;
 }
 
 std::string NoteWriter::EncodeHtml(std::u16string_view html) {
@@ -177,8 +167,10 @@ std::string TNoteWriter::BodyWithPictures(const std::string& file) {
 std::string TNoteWriter::Write(bool append) {
     FSavedImages = 0;
     if (append) Folder = PrevFolder;
-    if (StoreRoot.empty() || !IsValidNodePath(Ansi(Folder)))
+    if (StoreRoot.empty() || !StoreOperations::IsValidNodePath(Ansi(Folder)))
         throw EInOutError("\"" + Ansi(Folder) + "\" is not a folder of the store");
+    if (EditMode && !StoreOperations::IsValidNodePath(Ansi(EditFolder), StoreOperations::TNames::Shown))
+        throw EInOutError("\"" + Ansi(EditFolder) + "\" is not a folder of the store");
     Title = FinalTitle(Title, append);
     const std::string dir = NoteDir(Folder);
     if (!FileSystem::ForceDirectories(dir)) throw EInOutError("cannot create the folder " + dir);

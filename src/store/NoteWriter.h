@@ -33,10 +33,6 @@ struct TAppendInputs {
 };
 bool ChooseAppend(const TAppendInputs& in);
 
-// Whether a node path ("Trips/Italy") names folders the store can hold: not empty, and each
-// name valid for a file (MakeValidFileName leaves it as it is) and not "." or "..".
-bool IsValidNodePath(const std::string& nodePath);
-
 class TNoteWriter {
 public:
     // Longest note name made, in characters and in bytes of the file name, so that the name
@@ -71,7 +67,8 @@ public:
     // The name made valid and, for a new note, unused in the folder.
     std::u16string FinalTitle(const std::u16string& name, bool append) const;
     // Writes the note (appended to the last one when append) and returns its file's path.
-    // Raises EInOutError when the store or folder is unusable or the file cannot be written.
+    // Raises EInOutError when the store or folder is unusable (Folder not a node path of
+    // made names, EditFolder not one of shown names) or the file cannot be written.
     std::string Write(bool append);
     // How many pictures the last Write saved.
     int SavedImages() const { return FSavedImages; }

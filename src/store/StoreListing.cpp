@@ -1,6 +1,7 @@
 // Store listing: the file lists, sub-folder names and counts the notes tree is filled with.
-#include "store/ReportUtils.h"
+#include "store/StoreListing.h"
 
+#include "platform/FileSystem.h"
 #include "platform/Strings.h"
 #include "settings/Trap.h"
 #include "store/SymbolicLinks.h"

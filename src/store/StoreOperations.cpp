@@ -3,8 +3,11 @@
 #include "platform/FileSystem.h"
 #include "platform/Strings.h"
 #include "settings/Trap.h"
-#include "store/ReportUtils.h"
+#include "store/FileOperations.h"
+#include "store/NoteFile.h"
+#include "store/StoreListing.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -40,20 +43,28 @@ bool SameEntry(const std::string& a, const std::string& b) {
 
 std::string NoteDeleteQuestion(const std::string& name) { return "Are you sure to delete note \n\"" + name + "\"?"; }
 
-bool IsValidFolderName(const std::string& name) {
-    return !name.empty() && name[0] != '.' && ReportUtils::MakeValidFileName(name) == name &&
-           !ReportUtils::IsCompanionFolder(name);
+bool IsValidFolderName(const std::string& name, TNames names) {
+    if (name.empty() || name[0] == '.' || ReportUtils::IsCompanionFolder(name)) return false;
+    return names == TNames::Shown || ReportUtils::MakeValidFileName(name) == name;
 }
 
-bool IsValidNodePath(const std::string& nodePath) {
+bool IsValidNodePath(const std::string& nodePath, TNames names) {
     if (nodePath.empty()) return false;
     for (size_t start = 0; start <= nodePath.size();) {
-        size_t end = nodePath.find('/', start);
-        if (end == std::string::npos) end = nodePath.size();
-        if (!IsValidFolderName(nodePath.substr(start, end - start))) return false;
+        const size_t end = std::min(nodePath.find('/', start), nodePath.size());
+        if (!IsValidFolderName(nodePath.substr(start, end - start), names)) return false;
         start = end + 1;
     }
     return true;
+}
+
+bool IsStoreFolder(const std::string& root, const std::string& nodePath) {
+    return (nodePath.empty() || IsValidNodePath(nodePath, TNames::Shown)) &&
+           FileSystem::DirectoryExists(FolderDir(root, nodePath));
+}
+
+std::string NotANodePath(const std::string& nodePath) {
+    return "\"" + nodePath + "\" is not a node path of the store (folder names joined by \"/\")";
 }
 
 std::string ParentPath(const std::string& nodePath) {
@@ -84,9 +95,37 @@ bool MovePath(const std::string& from, const std::string& to, std::string* error
     return rc == 0;
 }
 
+bool ListNodes(const std::string& root, const std::string& nodePath, std::vector<ReportUtils::TNoteInfo>& nodes) {
+    return Trap("StoreOperations.ListNodes", false, [&] {
+        if (!IsStoreFolder(root, nodePath)) return false;
+        nodes = ReportUtils::LoadFolderNodes(FolderDir(root, nodePath), !nodePath.empty());
+        return true;
+    });
+}
+
+TResult MakeFolder(const std::string& root, const std::string& nodePath) {
+    const std::string name = LastName(nodePath);
+    return Trap("StoreOperations.MakeFolder", Refused(name, "the folder could not be made"), [&] {
+        if (!IsValidNodePath(nodePath, TNames::Shown)) return Refused(name, NotANodePath(nodePath));
+        // A folder that is there may have any name the tree shows; one to be made gets a made name.
+        for (size_t start = 0; start <= nodePath.size();) {
+            const size_t end = std::min(nodePath.find('/', start), nodePath.size());
+            const std::string part = nodePath.substr(start, end - start);
+            if (!IsValidFolderName(part) && !FileSystem::DirectoryExists(root + nodePath.substr(0, end)))
+                return Refused(name, "\"" + part + "\" cannot be a folder name");
+            start = end + 1;
+        }
+        if (root.empty() || !FileSystem::ForceDirectories(root + nodePath))
+            return Refused(name, "cannot make the folder " + root + nodePath);
+        return TResult{true, name, {}};
+    });
+}
+
 TResult RenameFolder(const std::string& root, const std::string& parentPath, const std::string& oldName,
                      const std::string& text) {
     return Trap("StoreOperations.RenameFolder", Refused(oldName, "the folder could not be renamed"), [&] {
+        const std::string nodePath = JoinPath(parentPath, oldName);
+        if (!IsValidNodePath(nodePath, TNames::Shown)) return Refused(oldName, NotANodePath(nodePath));
         const std::string name = ReportUtils::MakeValidFileName(text);
         // A text that cleans down to the name it had would otherwise number the folder
         // against itself (Travel renamed to "Travel " becoming Travel-1).
@@ -105,6 +144,8 @@ TResult RenameFolder(const std::string& root, const std::string& parentPath, con
 
 TResult DeleteNote(const std::string& root, const std::string& folderPath, const std::string& name) {
     return Trap("StoreOperations.DeleteNote", Refused(name, "the note could not be deleted"), [&] {
+        const std::string nodePath = JoinPath(folderPath, name);
+        if (!IsValidNodePath(nodePath, TNames::Shown)) return Refused(name, NotANodePath(nodePath));
         const std::string base = FolderDir(root, folderPath) + name;
         const std::string file = base + ".html";
         // A note whose file is missing leaves its companion folder alone.
@@ -120,8 +161,11 @@ TResult DeleteNote(const std::string& root, const std::string& folderPath, const
 TResult MoveFolder(const std::string& root, const std::string& nodePath, const std::string& targetPath) {
     const std::string name = LastName(nodePath);
     return Trap("StoreOperations.MoveFolder", Refused(name, "the folder could not be moved"), [&] {
+        if (!IsValidNodePath(nodePath, TNames::Shown)) return Refused(name, NotANodePath(nodePath));
+        if (!targetPath.empty() && !IsValidNodePath(targetPath, TNames::Shown))
+            return Refused(name, NotANodePath(targetPath));
         const std::string source = root + nodePath;
-        if (nodePath.empty() || !FileSystem::DirectoryExists(source))
+        if (!FileSystem::DirectoryExists(source))
             return Refused(name, "the folder " + source + " does not exist");
         if (ParentPath(nodePath) == targetPath) return Refused(name, "the folder is in that folder already");
         if (targetPath == nodePath || Strings::StartsWith(targetPath, nodePath + "/"))
@@ -140,6 +184,9 @@ TResult MoveNote(const std::string& root, const std::string& folderPath, const s
                  const std::string& targetPath) {
     return Trap("StoreOperations.MoveNote", Refused(name, "the note could not be moved"), [&] {
         if (targetPath.empty()) return Refused(name, "a note cannot be placed in the store root");
+        const std::string nodePath = JoinPath(folderPath, name);
+        if (!IsValidNodePath(nodePath, TNames::Shown)) return Refused(name, NotANodePath(nodePath));
+        if (!IsValidNodePath(targetPath, TNames::Shown)) return Refused(name, NotANodePath(targetPath));
         if (targetPath == folderPath) return Refused(name, "the note is in that folder already");
         const std::string sourceBase = FolderDir(root, folderPath) + name;
         if (!FileSystem::FileExists(sourceBase + ".html"))

@@ -3,9 +3,13 @@
 // moving a note or a folder into another folder with the numbering that keeps every name
 // free. The notes pane and quillbox-cli both call these; the tree follows only what these
 // report done. The store root ends with "/"; node paths join names with "/" and are empty
-// for the root. A note and its companion folder never end up apart: a move whose second
-// step fails puts the first one back.
+// for the root. A node path that breaks IsValidNodePath is refused, never followed. A note
+// and its companion folder never end up apart: a move whose second step fails puts the
+// first one back.
+#include "store/NoteFile.h"
+
 #include <string>
+#include <vector>
 
 namespace StoreOperations {
 
@@ -23,12 +27,24 @@ struct TResult {
 // The question asked before a note is deleted.
 std::string NoteDeleteQuestion(const std::string& name);
 
-// Whether a name can be one folder's name in the store as it stands: a valid file name
-// (MakeValidFileName leaves it unchanged), not hidden (a leading "."), and not the name of a
-// companion folder, which the tree never shows.
-bool IsValidFolderName(const std::string& name);
-// Whether every name of a node path is a valid folder name (the path not empty).
-bool IsValidNodePath(const std::string& nodePath);
+// Which names a node path may hold. Made: the names the store makes itself, valid file names
+// (MakeValidFileName leaves them unchanged); a folder to be created or written into must have
+// them. Shown: every name the tree shows, so a folder or note named by another program
+// ("Q&A") can still be listed, reported, renamed, moved and deleted.
+enum class TNames { Made, Shown };
+// Whether a name can be one name of a node path: not empty, not hidden from the tree (a
+// leading ".", which also rules out "." and ".."), not the name of a companion folder, and
+// with Made a valid file name.
+bool IsValidFolderName(const std::string& name, TNames names = TNames::Made);
+// The one rule for node paths: names joined by "/", each a valid folder name, so the path
+// stays inside the store and names what the tree can show. The empty path (the store root),
+// "a//b", "a/../b" and an absolute path (its first name is empty) are refused. Every
+// operation below checks its node paths with it before touching the disk.
+bool IsValidNodePath(const std::string& nodePath, TNames names = TNames::Made);
+// Whether nodePath is the root "" or a Shown node path, and names an existing folder.
+bool IsStoreFolder(const std::string& root, const std::string& nodePath);
+// The sentence an operation refuses an invalid node path with.
+std::string NotANodePath(const std::string& nodePath);
 // "Trips/Italy" -> "Trips" and "Italy"; a path of one name has the empty parent.
 std::string ParentPath(const std::string& nodePath);
 std::string LastName(const std::string& nodePath);
@@ -43,6 +59,15 @@ bool SameEntry(const std::string& a, const std::string& b);
 // Moves a file or folder to a path where nothing is, in one file-system step; an existing
 // entry at the destination is never replaced. error gets the system's reason on failure.
 bool MovePath(const std::string& from, const std::string& to, std::string* error = nullptr);
+
+// The children of the folder nodePath ("" the root, which shows its folders only) in the
+// order of the notes tree (ReportUtils::LoadFolderNodes). False when the path is not valid or
+// names no folder.
+bool ListNodes(const std::string& root, const std::string& nodePath, std::vector<ReportUtils::TNoteInfo>& nodes);
+
+// Makes the folder nodePath (the store root excluded) with any missing parents, each folder
+// made with a name of TNames::Made. Done when the folder exists afterwards, also when it did.
+TResult MakeFolder(const std::string& root, const std::string& nodePath);
 
 // Renames the folder parentPath/oldName after an in-place edit of its caption to text: the
 // text made a valid file name, numbered with "-" when taken ("-1", "-2"... when nothing is

@@ -1,6 +1,6 @@
 // Text and URL helpers: URL parts, n-th occurrence, HTML to one plain line, plain text to
 // HTML line breaks, space runs and colours as hexadecimal text. Positions are 1-based.
-#include "store/ReportUtils.h"
+#include "store/TextHelpers.h"
 
 #include "platform/CodePage.h"
 #include "platform/Strings.h"

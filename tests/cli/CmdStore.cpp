@@ -3,7 +3,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
 #include "settings/Options.h"
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -60,6 +60,7 @@ TEST_F(CliStore, BadArguments) {
     struct Case { std::vector<std::string> args; int exitCode; };
     const Case cases[] = {
         {{"list", "Missing"}, 2}, {{"list", "F/n.html"}, 2}, {{"list", "../F"}, 2}, {{"list", "F//G"}, 2},
+        {{"list", "F/../F"}, 2}, {{"list", "/F"}, 2},
         {{"list", "F", "G"}, 2},  {{"import-favorites", "x"}, 2}, {{"no-such-command"}, 2},
     };
     for (const auto& c : cases) {

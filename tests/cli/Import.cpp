@@ -4,7 +4,8 @@
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/Strings.h"
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
+#include "store/StoreListing.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "dropimport/MailCodecs.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
 #include "store/StoreSignal.h"
 
 #include <gtest/gtest.h>

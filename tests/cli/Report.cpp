@@ -6,7 +6,7 @@
 #include "platform/Registry.h"
 #include "platform/Shell.h"
 #include "settings/Options.h"
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -68,7 +68,7 @@ TEST_F(CliReport, NoReportOrBadArguments) {
     FileSystem::ForceDirectories(Store + "F");
     struct Case { std::vector<std::string> args; int exitCode; };
     const Case cases[] = {
-        {{"Missing"}, 1}, {{"F/x.html"}, 1}, {{"F//G"}, 1},
+        {{"Missing"}, 1}, {{"F/x.html"}, 1}, {{"F//G"}, 2}, {{"F/../F"}, 2},
         {{"../F"}, 2}, {{"F/../.."}, 2}, {{"F/.."}, 2}, {{"/etc"}, 2}, {{""}, 2}, {{}, 2}, {{"F", "G"}, 2},
     };
     for (const auto& c : cases) {

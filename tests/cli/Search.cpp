@@ -1,6 +1,6 @@
 // quillbox-cli search, run as the built program over a store of its own.
 #include "CliRunner.h"
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
 
 #include <gtest/gtest.h>
 

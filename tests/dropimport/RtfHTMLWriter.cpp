@@ -2,7 +2,7 @@
 #include "dropimport/RVHTMLWriter.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
-#include "store/ReportUtils.h"
+#include "store/FileOperations.h"
 #include "TestEnvironment.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/Strings.h"
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
 #include "store/UserPrompt.h"
 
 #include <cstdlib>
@@ -207,4 +207,13 @@ TEST(ReadIniString, ReadsTheUrlOfAShortcutWhateverItHolds) {
         {"", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(ReadIniString(c.text, "InternetShortcut", "URL"), c.url) << c.text;
+}
+
+// The one rule the favorites import, a dropped file and the favorites dialog share.
+TEST(IsInternetShortcut, TheExtensionInAnyLetterCase) {
+    struct Case { const char* path; bool shortcut; };
+    for (auto [path, shortcut] : {Case{"/f/Debian.url", true}, Case{"Debian.URL", true}, Case{"/f/a.b/Debian.Url", true},
+                                  Case{"/f/Debian.url.txt", false}, Case{"/f/Debian", false}, Case{"/f.url/Debian", false},
+                                  Case{"/f/Debian.urls", false}, Case{"/f/Debian-url", false}})
+        EXPECT_EQ(ImportExport::IsInternetShortcut(path), shortcut) << path;
 }

@@ -3,7 +3,7 @@
 #include "pane/frmMain.h"
 #include "platform/FileSystem.h"
 #include "settings/Options.h"
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
 #include "support/GuiTestEnvironment.h"
 #include "support/PaneCommandFakes.h"
 

@@ -3,7 +3,7 @@
 // Escape brings the tree back, Ctrl+Shift+F reaches the field.
 #include "pane/SearchBox.h"
 #include "pane/frmMain.h"
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
 #include "support/GuiTestEnvironment.h"
 #include "support/PaneCommandFakes.h"
 

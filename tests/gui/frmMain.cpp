@@ -5,7 +5,7 @@
 #include "platform/Registry.h"
 #include "platform/Strings.h"
 #include "settings/Options.h"
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
 #include "store/StoreSignal.h"
 #include "support/GuiFakes.h"
 #include "support/GuiTestEnvironment.h"

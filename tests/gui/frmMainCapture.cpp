@@ -5,7 +5,9 @@
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "settings/Options.h"
-#include "store/ReportUtils.h"
+#include "store/FileOperations.h"
+#include "store/NoteFile.h"
+#include "store/StoreListing.h"
 #include "support/GuiFakes.h"
 #include "support/GuiTestEnvironment.h"
 

@@ -4,7 +4,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
 #include "settings/Options.h"
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
 #include "support/GuiFakes.h"
 #include "support/GuiTestEnvironment.h"
 #include "support/PaneCommandFakes.h"

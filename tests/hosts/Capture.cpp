@@ -6,7 +6,7 @@
 #include "pane/frmMain.h"
 #include "platform/FileSystem.h"
 #include "settings/Options.h"
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
 #include "support/GuiFakes.h"
 #include "support/GuiTestEnvironment.h"
 

@@ -96,6 +96,31 @@ TEST(ForceDirectories, MakesEveryMissingParent) {
     EXPECT_FALSE(FileSystem::PathExists(dir + "a"));
 }
 
+TEST(RemoveTree, ReadOnlyFilesByRuleAndLinksAsLinks) {
+    const std::string base = TestEnv::MakeTempDir("removetree");
+    TestEnv::WriteFile(base + "outside/keep.txt", "keep");
+    for (const auto rule : {FileSystem::TReadOnlyFiles::Keep, FileSystem::TReadOnlyFiles::Remove}) {
+        const std::string dir = base + "tree";
+        TestEnv::WriteFile(dir + "/sub/locked.txt", "locked");
+        TestEnv::WriteFile(dir + "/free.txt", "free");
+        ::chmod((dir + "/sub/locked.txt").c_str(), 0444);
+        ASSERT_EQ(::symlink((base + "outside").c_str(), (dir + "/sub/to-folder").c_str()), 0);
+        ASSERT_EQ(::symlink((base + "gone").c_str(), (dir + "/dangling").c_str()), 0);
+        const bool keep = rule == FileSystem::TReadOnlyFiles::Keep;
+        EXPECT_EQ(FileSystem::RemoveTree(dir + "/", rule), !keep);
+        EXPECT_EQ(FileSystem::FileExists(dir + "/sub/locked.txt"), keep);
+        EXPECT_FALSE(FileSystem::PathExists(dir + "/free.txt"));
+        EXPECT_FALSE(FileSystem::PathExists(dir + "/sub/to-folder"));
+        if (keep) ::chmod((dir + "/sub/locked.txt").c_str(), 0644);
+        FileSystem::RemoveTree(dir);
+    }
+    // A link given as the tree, with or without its "/", goes as a link.
+    ASSERT_EQ(::symlink((base + "outside").c_str(), (base + "linked").c_str()), 0);
+    EXPECT_TRUE(FileSystem::RemoveTree(base + "linked/"));
+    EXPECT_FALSE(FileSystem::PathExists(base + "linked"));
+    EXPECT_EQ(TestEnv::ReadFile(base + "outside/keep.txt"), "keep");
+}
+
 TEST(TAtomicFile, TheTargetChangesOnlyOnCommitAndNoTemporaryStays) {
     const std::string dir = TestEnv::MakeTempDir("stream");
     const std::string file = dir + "report.html";

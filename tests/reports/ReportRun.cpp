@@ -10,7 +10,8 @@
 #include "reports/RepGenerator.h"
 #include "reports/ReportRun.h"
 #include "settings/Options.h"
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
+#include "store/StoreListing.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -206,7 +207,10 @@ TEST_F(MakeReport, TemplateChoice) {
 
 TEST_F(MakeReport, NoReportForWhatIsNotAFolder) {
     Note("F/n", "<p>n</p>");
-    for (const char* path : {"Missing", "F/n.html"}) {
+    // Each of the last ones leads to the folder F, or to the store root, by a path the tree never shows.
+    const std::string store = FileSystem::ExtractFileName(FileSystem::ExcludeTrailingPathDelimiter(Store));
+    const std::vector<std::string> paths = {"Missing", "F/n.html", "F/../F", "../" + store + "/F", "/F", "F/", "./F", "F//", ""};
+    for (const std::string& path : paths) {
         EXPECT_EQ(Run(path), "") << path;
         EXPECT_FALSE(FileSystem::PathExists(ReportRun::ReportFileName())) << path;
     }

@@ -4,7 +4,7 @@
 #include "TestEnvironment.h"
 #include "platform/FileSystem.h"
 #include "search/SearchIndex.h"
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
 
 #include <algorithm>
 #include <atomic>

@@ -3,7 +3,7 @@
 #include "TestEnvironment.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
-#include "store/ReportUtils.h"
+#include "store/FileOperations.h"
 #include "store/UserPrompt.h"
 
 #include <cstdlib>
@@ -140,6 +140,16 @@ TEST(DoDeleteFolder, AsksAboutTheLastNameAndOnlyYesDeletes) {
     EXPECT_EQ(unused.Asked, 0);
     EXPECT_FALSE(DoDeleteFolder(false, root, "", unused)) << "the store root itself is never deleted";
     EXPECT_TRUE(FileSystem::DirectoryExists(root));
+    // Paths that lead out of the store, or to what the tree hides, delete nothing.
+    FileSystem::ForceDirectories(root + "A/B.files");
+    FileSystem::ForceDirectories(root + "A/.cache");
+    const std::string store = FileSystem::ExtractFileName(FileSystem::ExcludeTrailingPathDelimiter(root));
+    const std::vector<std::string> badPaths = {"A/..", "X/../A", "../" + store + "/A", "/A", "A/", "A/B.files", "A/.cache"};
+    for (const std::string& bad : badPaths) {
+        EXPECT_FALSE(DoDeleteFolder(false, root, bad, unused)) << bad;
+        EXPECT_TRUE(FileSystem::DirectoryExists(root + "A/B.files")) << bad;
+        EXPECT_TRUE(FileSystem::DirectoryExists(root + "A/.cache")) << bad;
+    }
 }
 
 TEST(SystemFolders, FromTheEnvironment) {

@@ -4,7 +4,7 @@
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/Strings.h"
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
 
 #include <algorithm>
 #include <csignal>

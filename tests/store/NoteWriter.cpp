@@ -4,8 +4,8 @@
 #include "platform/CodePage.h"
 #include "platform/Exceptions.h"
 #include "platform/FileSystem.h"
+#include "store/NoteFile.h"
 #include "store/NoteWriter.h"
-#include "store/ReportUtils.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,8 @@
 #include "TestEnvironment.h"
 #include "platform/FileSystem.h"
 #include "platform/Strings.h"
-#include "store/ReportUtils.h"
+#include "store/NoteFile.h"
+#include "store/StoreListing.h"
 
 #include <algorithm>
 #include <sys/stat.h>

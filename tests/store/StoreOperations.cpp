@@ -3,6 +3,9 @@
 #include "TestEnvironment.h"
 #include "Unprivileged.h"
 #include "platform/FileSystem.h"
+#include "platform/CodePage.h"
+#include "platform/Exceptions.h"
+#include "store/NoteWriter.h"
 #include "store/StoreOperations.h"
 
 #include <gtest/gtest.h>
@@ -29,12 +32,18 @@ protected:
 }  // namespace
 
 TEST(NodePaths, ValidNamesAndParts) {
-    struct Case { const char* path; bool valid; };
-    for (auto [path, valid] : {Case{"Trips", true}, Case{"Trips/Italy", true}, Case{"A B", true}, Case{"", false},
-                               Case{"a?b", false}, Case{"Trips//Italy", false}, Case{".hidden", false},
-                               Case{"Trips/Pics.files", false}, Case{".files", false}, Case{"x.files2", true},
-                               Case{" lead", false}, Case{"Trips/..", false}})
-        EXPECT_EQ(IsValidNodePath(path), valid) << path;
+    // made: names the store makes; shown: names the tree shows, made by other programs too.
+    struct Case { const char* path; bool made; bool shown; };
+    for (auto [path, made, shown] :
+         {Case{"Trips", true, true}, Case{"Trips/Italy", true, true}, Case{"A B", true, true}, Case{"", false, false},
+          Case{"a?b", false, true}, Case{"Q&A/R&D", false, true}, Case{" lead", false, true},
+          Case{"Trips//Italy", false, false}, Case{".hidden", false, false}, Case{"Trips/Pics.files", false, false},
+          Case{".files", false, false}, Case{"x.files2", true, true}, Case{"Trips/..", false, false},
+          Case{"a/../b", false, false}, Case{"../b", false, false}, Case{"./b", false, false},
+          Case{"/etc", false, false}, Case{"Trips/", false, false}}) {
+        EXPECT_EQ(IsValidNodePath(path), made) << path;
+        EXPECT_EQ(IsValidNodePath(path, TNames::Shown), shown) << path;
+    }
     EXPECT_EQ(ParentPath("Trips/Italy/Rome"), "Trips/Italy");
     EXPECT_EQ(ParentPath("Trips"), "");
     EXPECT_EQ(LastName("Trips/Italy"), "Italy");
@@ -42,6 +51,66 @@ TEST(NodePaths, ValidNamesAndParts) {
     EXPECT_EQ(FolderDir("/s/", ""), "/s/");
     EXPECT_EQ(FolderDir("/s/", "a/b"), "/s/a/b/");
     EXPECT_EQ(NoteDeleteQuestion("Idea"), "Are you sure to delete note \n\"Idea\"?");
+}
+
+// Every operation refuses a node path that leaves the store or is not one the tree shows,
+// though each of these would lead to the existing folder b, its notes and its folders.
+TEST_F(StoreOps, EveryOperationRefusesBadNodePaths) {
+    Note("b/Idea");
+    Folder("b/Sub");
+    Note("a/Other");
+    Folder("a/Deep");
+    const std::string store = FileSystem::ExtractFileName(FileSystem::ExcludeTrailingPathDelimiter(Root));
+    const std::vector<std::string> badPaths = {"a/../b", "../" + store + "/b", "./b", "b/.", "/b", "b/"};
+    for (const std::string& bad : badPaths) {
+        std::vector<ReportUtils::TNoteInfo> nodes;
+        EXPECT_FALSE(ListNodes(Root, bad, nodes)) << bad;
+        EXPECT_TRUE(nodes.empty()) << bad;
+        EXPECT_FALSE(MakeFolder(Root, bad + "/New").Done) << bad;
+        EXPECT_FALSE(RenameFolder(Root, bad, "Sub", "Renamed").Done) << bad;
+        EXPECT_FALSE(DeleteNote(Root, bad, "Idea").Done) << bad;
+        EXPECT_FALSE(MoveNote(Root, bad, "Idea", "a").Done) << bad;
+        EXPECT_FALSE(MoveNote(Root, "a", "Other", bad).Done) << bad;
+        EXPECT_FALSE(MoveFolder(Root, bad + "/Sub", "a").Done) << bad;
+        EXPECT_FALSE(MoveFolder(Root, "a/Deep", bad).Done) << bad;
+        EXPECT_FALSE(IsStoreFolder(Root, bad)) << bad;
+        TNoteWriter writer;
+        writer.StoreRoot = Root;
+        writer.Folder = CodePage::AnsiToWide(bad);
+        writer.Title = u"Written";
+        EXPECT_THROW(writer.Write(false), EInOutError) << bad;
+    }
+    EXPECT_EQ(TestEnv::ReadFile(Root + "b/Idea.html"), "<img src=\"pic.png\">b/Idea");
+    EXPECT_TRUE(FileExists(Root + "b/Idea.files/pic.png"));
+    EXPECT_TRUE(FileExists(Root + "a/Other.html"));
+    for (const char* kept : {"b/Sub", "a/Deep"}) EXPECT_TRUE(DirectoryExists(Root + kept)) << kept;
+    for (const char* made : {"b/New", "b/Renamed", "a/Idea.html", "b/Other.html", "a/Sub", "b/Deep", "b/Written.html"})
+        EXPECT_FALSE(FileSystem::PathExists(Root + made)) << made;
+}
+
+// Names other programs gave folders and notes are worked on; the store makes valid names only.
+TEST_F(StoreOps, ShownNamesAreWorkedOnAndMadeNamesAreValid) {
+    Note("Q&A/Idea");
+    Folder("R&D");
+    std::vector<ReportUtils::TNoteInfo> nodes;
+    ASSERT_TRUE(ListNodes(Root, "Q&A", nodes));
+    ASSERT_EQ(nodes.size(), 1u);
+    EXPECT_EQ(nodes[0].Name, "Idea");
+    ASSERT_TRUE(ListNodes(Root, "", nodes));
+    EXPECT_EQ(nodes.size(), 2u) << "the root shows its folders";
+    EXPECT_TRUE(MoveNote(Root, "Q&A", "Idea", "R&D").Done);
+    EXPECT_TRUE(MoveFolder(Root, "R&D", "Q&A").Done);
+    EXPECT_TRUE(FileExists(Root + "Q&A/R&D/Idea.html"));
+    EXPECT_FALSE(MakeFolder(Root, "Q&A/S&T").Done);
+    EXPECT_FALSE(MakeFolder(Root, "T&U/New").Done);
+    EXPECT_FALSE(DirectoryExists(Root + "T&U"));
+    EXPECT_TRUE(MakeFolder(Root, "Q&A/New").Done) << "inside a folder of another program's name";
+    EXPECT_FALSE(MakeFolder(Root, "").Done) << "the root is there already";
+    const TResult made = MakeFolder(Root, "Trips/Italy");
+    EXPECT_TRUE(made.Done) << made.Reason;
+    EXPECT_EQ(made.Name, "Italy");
+    EXPECT_TRUE(DirectoryExists(Root + "Trips/Italy"));
+    EXPECT_TRUE(MakeFolder(Root, "Trips/Italy").Done) << "a folder that exists is there";
 }
 
 TEST_F(StoreOps, RenameFolderCleansAndNumbers) {

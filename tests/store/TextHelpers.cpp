@@ -1,5 +1,5 @@
 // Text and URL helpers: URL parts, n-th occurrence, tag stripping, line breaks, spaces, colours.
-#include "store/ReportUtils.h"
+#include "store/TextHelpers.h"
 
 #include <gtest/gtest.h>
 
