@@ -171,6 +171,7 @@ void TfrmMain::treeNotesNewText(TNode* node, const QString& text) {
         node->Data->Name = AnsiToQ(result.Name);
         FModel->NodeChanged(node);
         FollowDefFolder(oldPath, StoreOperations::JoinPath(parentPath, result.Name));
+        UpdateSearchIndex();
     });
 }
 
@@ -205,6 +206,7 @@ void TfrmMain::DeleteNode(TNode* node) {
         }
         FModel->RemoveNode(node);
         UpdateIndex();
+        UpdateSearchIndex();
     });
 }
 
@@ -253,6 +255,7 @@ void TfrmMain::actShowPropsExecute() {
                                    rec.Created, QToAnsi(dlg->Comments()));
         KeepDialogSettings(*dlg);
         if (changed) LoadTree(true);
+        else UpdateSearchIndex();
     });
 }
 
@@ -303,6 +306,7 @@ bool TfrmMain::ProcessNodeCopyMove(TNode* node, TNode* target, bool copy) {
         node->Data->Name = AnsiToQ(result.Name);
         FModel->NodeChanged(node);
         if (node->Data->IsFolder) FollowDefFolder(nodePath, StoreOperations::JoinPath(targetPath, result.Name));
+        UpdateSearchIndex();
         return true;
     });
 }
