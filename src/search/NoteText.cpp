@@ -136,7 +136,7 @@ std::string VisibleText(std::string_view html) {
     arena.Reset();
     const GumboOptions options = arena.Options();
     const GumboOutput* const output = gumbo_parse_with_options(&options, html.data(), html.size());
-    std::string text = output ? TreeText(output->root, html.size() / 2) : std::string();
+    std::string text = output ? TreeText(output->root, html.size()) : std::string();
     arena.Reset();
     return text;
 }

@@ -10,7 +10,6 @@
 #include "store/SymbolicLinks.h"
 
 #include <algorithm>
-#include <cmath>
 #include <atomic>
 #include <condition_variable>
 #include <functional>
@@ -29,9 +28,6 @@ namespace {
 constexpr int SchemaVersion = 2;
 // How long a statement waits for another connection's write to end.
 constexpr int BusyTimeoutMs = 10000;
-// Regular files, hidden and read-only ones too; never devices or pipes, whose reading could block.
-constexpr int NoteFileAttributes = FileSystem::faReadOnly | FileSystem::faHidden | FileSystem::faArchive;
-constexpr double MillisecondsPerDay = 86400000.0;
 // How many notes the text extraction may run ahead of the database writer.
 constexpr size_t ExtractLookahead = 256;
 
@@ -108,7 +104,7 @@ std::string AnsiToUtf8(const std::string& text) {
 struct TFileStamp {
     std::string Path;
     std::int64_t Size = 0;
-    std::int64_t MTime = 0;  // milliseconds
+    std::int64_t MTime = 0;  // milliseconds since 1970, UTC
 };
 
 // A note to be written into the index: what is known of it and what is read from it.
@@ -126,21 +122,25 @@ TNoteRow Row(std::int64_t id, const TFileStamp& stamp) {
     return row;
 }
 
-// Every note the notes tree shows, with its size and modification time: the "*.html" files
-// of every folder below the store root (the root itself shows folders only), companion
-// folders left out as the tree leaves them out. Links to folders are not followed.
+// Every note the notes tree shows, with its size and modification time: the notes of every
+// folder below the store root (the root itself shows folders only), read by the tree's own
+// listing. Links to folders are not followed; a note must be a regular file (a link to one
+// too), since reading a device or a pipe could block.
 std::vector<TFileStamp> WalkStore(const std::string& root) {
     std::vector<TFileStamp> stamps;
     std::vector<std::string> folders = {""};
     while (!folders.empty()) {
         const std::string folder = std::move(folders.back());
         folders.pop_back();
-        for (const std::string& name : ReportUtils::GetCurFOldersList(root + folder, false))
-            if (!ReportUtils::IsSymbolicLink(root + folder + name)) folders.push_back(folder + name + "/");
-        std::vector<FileSystem::TSearchRec> entries;
-        if (folder.empty() || !FileSystem::ListFolder(root + folder, "*.html", NoteFileAttributes, entries)) continue;
-        for (const FileSystem::TSearchRec& e : entries)
-            stamps.push_back({folder + e.Name, e.Size, std::llround(e.Time * MillisecondsPerDay)});
+        ReportUtils::TStoreFolder listing;
+        if (!ReportUtils::ReadStoreFolder(root + folder, !folder.empty(), false, listing)) continue;
+        for (const ReportUtils::TStoreFolder::TFolder& sub : listing.Folders)
+            if (!ReportUtils::IsSymbolicLink(root + folder + sub.Name)) folders.push_back(folder + sub.Name + "/");
+        for (const ReportUtils::TStoreFolder::TNote& note : listing.Notes) {
+            struct stat st {};
+            if (::stat((root + folder + note.Name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+            stamps.push_back({folder + note.Name, st.st_size, st.st_mtim.tv_sec * 1000 + st.st_mtim.tv_nsec / 1000000});
+        }
     }
     return stamps;
 }
