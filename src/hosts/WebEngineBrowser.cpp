@@ -53,11 +53,14 @@ var terms = words.map(function(w) {
     var prefix = w.endsWith('*');
     return {text: fold(prefix ? w.slice(0, -1) : w), prefix: prefix};
 }).filter(function(t) { return t.text.length > 0; });
-var hidden = {SCRIPT: 1, STYLE: 1, NOSCRIPT: 1, TEXTAREA: 1, TITLE: 1, HEAD: 1, TEMPLATE: 1};
+// Text no reader sees, text of form controls, and text in SVG or MathML, where a mark would not show.
+var hidden = {SCRIPT: 1, STYLE: 1, NOSCRIPT: 1, TEXTAREA: 1, TITLE: 1, HEAD: 1, TEMPLATE: 1, SELECT: 1, OPTION: 1};
+var xhtml = 'http://www.w3.org/1999/xhtml';
 var root = document.body || document.documentElement;
 if (!root || !terms.length) return [true, 0];
 var walker = document.createTreeWalker(root, NodeFilter.SHOW_TEXT, {acceptNode: function(n) {
-    for (var e = n.parentNode; e; e = e.parentNode) if (hidden[e.nodeName]) return NodeFilter.FILTER_REJECT;
+    for (var e = n.parentNode; e && e.nodeType === 1; e = e.parentNode)
+        if (hidden[e.nodeName] || e.namespaceURI !== xhtml) return NodeFilter.FILTER_REJECT;
     return NodeFilter.FILTER_ACCEPT;
 }});
 var nodes = [];

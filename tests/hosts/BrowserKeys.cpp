@@ -105,7 +105,8 @@ private slots:
         GuiTestEnv::WriteFile(start, "<html><body>start</body></html>");
         GuiTestEnv::WriteFile(note, "<html><head><title>Cafe</title><style>.cafe{}</style></head><body>"
                                     "<p>The Caf&eacute; near the <b>Colosseum</b>; CAFE culture, cafeteria, "
-                                    "colossal colour, acolour.</p><textarea>cafe</textarea></body></html>");
+                                    "colossal colour, acolour.</p><textarea>cafe</textarea>"
+                                    "<svg><text x='0' y='15'>cafe</text></svg></body></html>");
         auto window = ShowPage(start);
         window->Browser()->Navigate(QString::fromStdString(note));
         window->Browser()->HighlightWords({"cafe", "colo*"});
