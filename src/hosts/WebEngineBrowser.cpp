@@ -47,7 +47,7 @@ QString UnwrapMarks(const QString& v) {
 // the folded text back to the node's own offsets.
 const char* const HighlightScript = R"js(
 var words = WORDS;
-var fold = function(s) { return s.normalize('NFD').replace(/[̀-ͯ]/g, '').toLowerCase(); };
+var fold = function(s) { return s.normalize('NFD').replace(/[\u0300-\u036f]/g, '').toLowerCase(); };
 var isWord = function(c) { return /[\p{L}\p{N}]/u.test(c); };
 var terms = words.map(function(w) {
     var prefix = w.endsWith('*');
