@@ -34,6 +34,79 @@ QString JsString(const QString& text) {
     return quoted + "\"";
 }
 
+// The marks of a highlighting carry this attribute, so captures can take them out again.
+const char* const FoundMark = "mark[data-quillbox-found]";
+
+// Unwraps the highlighting's marks below the element in variable v.
+QString UnwrapMarks(const QString& v) {
+    return v + ".querySelectorAll('" + FoundMark + "').forEach(function(m){m.replaceWith.apply(m, Array.from(m.childNodes));});";
+}
+
+// Wraps each word of WORDS found in the page's visible text in a mark and scrolls to the
+// first. Text is compared folded (decomposed, accents dropped, lower case), with a map from
+// the folded text back to the node's own offsets.
+const char* const HighlightScript = R"js(
+var words = WORDS;
+var fold = function(s) { return s.normalize('NFD').replace(/[\u0300-\u036f]/g, '').toLowerCase(); };
+var isWord = function(c) { return /[\p{L}\p{N}]/u.test(c); };
+var terms = words.map(function(w) {
+    var prefix = w.endsWith('*');
+    return {text: fold(prefix ? w.slice(0, -1) : w), prefix: prefix};
+}).filter(function(t) { return t.text.length > 0; });
+// Text no reader sees, text of form controls, and text in SVG or MathML, where a mark would not show.
+var hidden = {SCRIPT: 1, STYLE: 1, NOSCRIPT: 1, TEXTAREA: 1, TITLE: 1, HEAD: 1, TEMPLATE: 1, SELECT: 1, OPTION: 1};
+var xhtml = 'http://www.w3.org/1999/xhtml';
+var root = document.body || document.documentElement;
+if (!root || !terms.length) return [true, 0];
+var walker = document.createTreeWalker(root, NodeFilter.SHOW_TEXT, {acceptNode: function(n) {
+    for (var e = n.parentNode; e && e.nodeType === 1; e = e.parentNode)
+        if (hidden[e.nodeName] || e.namespaceURI !== xhtml) return NodeFilter.FILTER_REJECT;
+    return NodeFilter.FILTER_ACCEPT;
+}});
+var nodes = [];
+while (walker.nextNode()) nodes.push(walker.currentNode);
+var first = null, count = 0;
+nodes.forEach(function(node) {
+    var text = node.data, folded = '', map = [];
+    for (var i = 0; i < text.length;) {
+        var c = String.fromCodePoint(text.codePointAt(i)), f = fold(c);
+        for (var k = 0; k < f.length; k++) map.push(i);
+        folded += f;
+        i += c.length;
+    }
+    map.push(text.length);
+    var found = [];
+    terms.forEach(function(t) {
+        for (var at = folded.indexOf(t.text); at >= 0; at = folded.indexOf(t.text, at + 1)) {
+            var end = at + t.text.length;
+            if (at > 0 && isWord(folded[at - 1])) continue;
+            if (!t.prefix && end < folded.length && isWord(folded[end])) continue;
+            if (t.prefix) while (end < folded.length && isWord(folded[end])) end++;
+            found.push([map[at], map[end]]);
+        }
+    });
+    found.sort(function(a, b) { return a[0] - b[0]; });
+    var spans = [];
+    found.forEach(function(f) {
+        var last = spans[spans.length - 1];
+        if (last && f[0] <= last[1]) last[1] = Math.max(last[1], f[1]);
+        else spans.push(f);
+    });
+    for (var j = spans.length - 1; j >= 0; j--) {
+        var range = document.createRange();
+        range.setStart(node, spans[j][0]);
+        range.setEnd(node, spans[j][1]);
+        var mark = document.createElement('mark');
+        mark.setAttribute('data-quillbox-found', '');
+        range.surroundContents(mark);
+        if (j === 0 && !first) first = mark;
+        count++;
+    }
+});
+if (first) first.scrollIntoView({block: 'center'});
+return [true, count];
+)js";
+
 }  // namespace
 
 // ---- TWebEngineDocument ----
@@ -70,8 +143,8 @@ bool TWebEngineDocument::SelectionHtml(QString& html) {
     QVariant answer, value;
     const bool ok = RunScript(Guarded("var s = window.getSelection(); if (!s) return [false];"
                                       "var d = document.createElement('div');"
-                                      "for (var i = 0; i < s.rangeCount; i++) d.appendChild(s.getRangeAt(i).cloneContents());"
-                                      "return [true, d.innerHTML];"),
+                                      "for (var i = 0; i < s.rangeCount; i++) d.appendChild(s.getRangeAt(i).cloneContents());" +
+                                      UnwrapMarks("d") + "return [true, d.innerHTML];"),
                               answer) &&
                     Unwrap(answer, value);
     html = ok ? value.toString() : QString();
@@ -79,8 +152,11 @@ bool TWebEngineDocument::SelectionHtml(QString& html) {
 }
 
 QString TWebEngineDocument::BodyHtml() {
-    QVariant answer;
-    return RunScript("document.body ? document.body.innerHTML : ''", answer) ? answer.toString() : QString();
+    QVariant answer, value;
+    const QString body = "if (!document.body) return [true, ''];"
+                         "if (!document.querySelector('" + QString(FoundMark) + "')) return [true, document.body.innerHTML];"
+                         "var b = document.body.cloneNode(true);" + UnwrapMarks("b") + "return [true, b.innerHTML];";
+    return RunScript(Guarded(body), answer) && Unwrap(answer, value) ? value.toString() : QString();
 }
 
 bool TWebEngineDocument::ExecCommand(const QString& command, const QString& value) {
@@ -101,7 +177,7 @@ bool TWebEngineDocument::ExecCommand(const QString& command, const QString& valu
 
 // ---- TWebEngineBrowser ----
 
-TWebEngineBrowser::TWebEngineBrowser(QWebEnginePage* page, std::function<void(const QUrl&)> openNewWindow)
+TWebEngineBrowser::TWebEngineBrowser(QWebEnginePage* page, std::function<QWebEnginePage*(const QUrl&)> openNewWindow)
     : FPage(page), FDocument(page), FOpenNewWindow(std::move(openNewWindow)) {}
 
 TWebDocument* TWebEngineBrowser::Document() {
@@ -118,12 +194,34 @@ void TWebEngineBrowser::Navigate(const QString& address, const QString& target, 
     if (!FPage) return;
     QUrl url = AddressToUrl(address);
     if (!url.isValid() || url.isEmpty()) url = QUrl("about:blank");
+    QObject::disconnect(FPendingHighlight);
+    FLastUrl = url;
     if (target.compare("_new", Qt::CaseInsensitive) == 0 || target.compare("_blank", Qt::CaseInsensitive) == 0) {
-        if (FOpenNewWindow) FOpenNewWindow(url);
+        FLastPage = FOpenNewWindow ? FOpenNewWindow(url) : nullptr;
         return;
     }
+    FLastPage = FPage;
     if (noCache && url == FPage->url())
         FPage->triggerAction(QWebEnginePage::ReloadAndBypassCache);
     else
         FPage->load(url);
+}
+
+void TWebEngineBrowser::HighlightWords(const QStringList& words) {
+    QWebEnginePage* const page = FLastPage;
+    if (!page || words.isEmpty()) return;
+    QStringList literals;
+    for (const QString& word : words) literals << JsString(word);
+    const QString script = Guarded(QString(HighlightScript).replace("WORDS", "[" + literals.join(",") + "]"));
+    QObject::disconnect(FPendingHighlight);
+    // Loads that end before the one navigated to (an earlier one cut short) are passed over.
+    // The connection ends itself: the page may belong to another window and outlive this browser.
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = QObject::connect(page, &QWebEnginePage::loadFinished, page,
+                                   [page, url = FLastUrl, script, connection](bool ok) {
+                                       if (page->url() != url) return;
+                                       QObject::disconnect(*connection);
+                                       if (ok) page->runJavaScript(script, QWebEngineScript::ApplicationWorld);
+                                   });
+    FPendingHighlight = *connection;
 }

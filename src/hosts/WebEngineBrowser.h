@@ -31,12 +31,16 @@ private:
 
 class TWebEngineBrowser : public TWebBrowser {
 public:
-    // openNewWindow opens an address in a new browser window (the "_new" target).
-    TWebEngineBrowser(QWebEnginePage* page, std::function<void(const QUrl&)> openNewWindow);
+    // openNewWindow opens an address in a new browser window (the "_new" target) and gives
+    // that window's page.
+    TWebEngineBrowser(QWebEnginePage* page, std::function<QWebEnginePage*(const QUrl&)> openNewWindow);
 
     // The page's document, or nullptr before the first navigation.
     TWebDocument* Document() override;
     void Navigate(const QString& address, const QString& target = QString(), bool noCache = false) override;
+    // Marks the words with <mark> elements once the page has loaded (Chromium's find in page
+    // highlights one text at a time); captures from the page leave the marks out.
+    void HighlightWords(const QStringList& words) override;
 
     // An address as typed or stored: a URL, or a local path ("/home/…", "~/…").
     static QUrl AddressToUrl(const QString& address);
@@ -44,5 +48,9 @@ public:
 private:
     QPointer<QWebEnginePage> FPage;
     TWebEngineDocument FDocument;
-    std::function<void(const QUrl&)> FOpenNewWindow;
+    std::function<QWebEnginePage*(const QUrl&)> FOpenNewWindow;
+    // The page and address of the last navigation, which a highlighting waits for.
+    QPointer<QWebEnginePage> FLastPage;
+    QUrl FLastUrl;
+    QMetaObject::Connection FPendingHighlight;
 };

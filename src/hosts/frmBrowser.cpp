@@ -320,7 +320,10 @@ void TfrmBrowser::CreateLayout() {
                              [this](const QUrl& url) { OpenNewWindow(url); });
     FView->setPage(FPage);
     ieLayout->addWidget(FView, 1);
-    FBrowser = std::make_unique<TWebEngineBrowser>(FPage, [this](const QUrl& url) { OpenNewWindow(url); });
+    FBrowser = std::make_unique<TWebEngineBrowser>(FPage, [this](const QUrl& url) -> QWebEnginePage* {
+        TfrmBrowser* window = OpenNewWindow(url);
+        return window ? window->FPage : nullptr;
+    });
 
     statusBar()->setObjectName("StatusBar");
 

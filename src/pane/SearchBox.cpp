@@ -2,9 +2,9 @@
 
 #include "pane/QtStrings.h"
 #include "pane/frmMain.h"
+#include "search/SearchQuery.h"
 #include "settings/Options.h"
 #include "settings/Trap.h"
-#include "store/NoteFile.h"
 
 #include <QAction>
 #include <QKeySequence>
@@ -167,8 +167,8 @@ void TSearchBox::QueryChanged(const QString& text) {
             FResults->clear();
             return;
         }
-        const QByteArray utf8 = query.toUtf8();
-        FWorker->Post({FSerial, Options->FolderToStore, std::string(utf8.constData(), static_cast<size_t>(utf8.size()))});
+        FQuery = query.toStdString();
+        FWorker->Post({FSerial, Options->FolderToStore, FQuery});
     });
 }
 
@@ -197,8 +197,9 @@ void TSearchBox::OpenResult(QListWidgetItem* item) {
     TrapVoid("TSearchBox.OpenResult", [&] {
         const QString file = item ? item->data(FileNameRole).toString() : QString();
         if (file.isEmpty()) return;
-        if (TWebBrowser* browser = FPane.GetWebBrowser()) browser->Navigate(file);
-        else ReportUtils::FireURL(QToAnsi(file));
+        QStringList words;
+        for (const std::string& word : SearchQuery::MatchedWords(FQuery)) words << QString::fromStdString(word);
+        FPane.OpenNoteFile(file, words);
     });
 }
 

@@ -7,6 +7,7 @@
 
 #include <QWidget>
 #include <memory>
+#include <string>
 #include <vector>
 
 class QLineEdit;
@@ -54,5 +55,6 @@ private:
     QListWidget* FResults = nullptr;
     QMenu* FPopResults = nullptr;
     int FSerial = 0;
+    std::string FQuery;  // of the latest search, UTF-8
     std::unique_ptr<TWorker> FWorker;
 };

@@ -5,6 +5,7 @@
 // awaited there, in a local event loop with a time limit, so every call here is synchronous);
 // tests implement them with a fake page.
 #include <QString>
+#include <QStringList>
 
 // The document shown in the browser: the page the user reads.
 class TWebDocument {
@@ -40,4 +41,8 @@ public:
     // Shows an address (a URL or a local file path). target "_new" opens a new browser
     // window; an empty target replaces the current page. noCache asks for a fresh load.
     virtual void Navigate(const QString& address, const QString& target = QString(), bool noCache = false) = 0;
+    // Highlights the words in the page the last Navigate opened (in a new window too) once it
+    // has loaded, and scrolls to the first of them. Case and accents are ignored; a word ends
+    // at a word boundary unless it ends with "*". The file shown is never changed.
+    virtual void HighlightWords(const QStringList& words) = 0;
 };

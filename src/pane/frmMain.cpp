@@ -156,9 +156,13 @@ void TfrmMain::LoadTree(bool expandLast) {
             FindDefFolder(expandLast);
         }
         FModel->SetShowHints(Options->ShowHints);
-        // The tree is rebuilt after each of the pane's changes to the store.
-        if (FSearchBox) FSearchBox->IndexChanged();
+        // Most of the pane's changes to the store end in a rebuilt tree, and so does the start.
+        UpdateSearchIndex();
     });
+}
+
+void TfrmMain::UpdateSearchIndex() {
+    if (FSearchBox) FSearchBox->IndexChanged();
 }
 
 // The directory of a folder node (or of the root), ending with "/".

@@ -195,6 +195,9 @@ public:
     void treeNotesClick(TNode* node);
     // Shows a note, or a folder's listing, in the browser.
     void OpenNodeWindow(TNode* node, bool newWindow);
+    // Shows a note's file as a click on it in the tree does, with the words highlighted in
+    // its page (see TWebBrowser::HighlightWords).
+    void OpenNoteFile(const QString& fileName, const QStringList& highlight);
     // Shows an existing local file or folder in the browser.
     void OpenURL(const QString& path, bool newWindow);
     void actOpenNodeExecute();
@@ -226,6 +229,11 @@ private:
     // The desktop opens a file or address ("xdg-open").
     void ShellOpen(const QString& target);
     QString NodeAddress(TNode* node);
+    // Shows a note's file or a folder in the browser, or with the desktop when there is none.
+    void OpenAddress(const QString& address, bool newWindow);
+    // Called after each of the pane's own changes to the store: the search index catches up
+    // in the background, so the next search finds the notes as they are now.
+    void UpdateSearchIndex();
     QString HelpFile() const;
 
     QList<QAction*> FActs;

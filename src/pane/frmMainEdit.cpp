@@ -167,6 +167,7 @@ void TfrmMain::treeNotesNewText(TNode* node, const QString& text) {
         node->Data->Name = AnsiToQ(result.Name);
         FModel->NodeChanged(node);
         FollowDefFolder(oldPath, StoreOperations::JoinPath(parentPath, result.Name));
+        UpdateSearchIndex();
     });
 }
 
@@ -201,6 +202,7 @@ void TfrmMain::DeleteNode(TNode* node) {
         }
         FModel->RemoveNode(node);
         UpdateIndex();
+        UpdateSearchIndex();
     });
 }
 
@@ -249,6 +251,7 @@ void TfrmMain::actShowPropsExecute() {
                                    rec.Created, QToAnsi(dlg->Comments()));
         KeepDialogSettings(*dlg);
         if (changed) LoadTree(true);
+        else UpdateSearchIndex();
     });
 }
 
@@ -299,6 +302,7 @@ bool TfrmMain::ProcessNodeCopyMove(TNode* node, TNode* target, bool copy) {
         node->Data->Name = AnsiToQ(result.Name);
         FModel->NodeChanged(node);
         if (node->Data->IsFolder) FollowDefFolder(nodePath, StoreOperations::JoinPath(targetPath, result.Name));
+        UpdateSearchIndex();
         return true;
     });
 }

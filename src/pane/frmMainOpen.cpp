@@ -176,14 +176,24 @@ QString TfrmMain::NodeAddress(TNode* node) {
     return store + path + "/" + node->Data->Name + ".html";
 }
 
+void TfrmMain::OpenAddress(const QString& address, bool newWindow) {
+    if (TWebBrowser* browser = GetWebBrowser())
+        browser->Navigate(address, newWindow ? QString("_new") : QString(), true);
+    else
+        ShellOpen(address);
+}
+
 void TfrmMain::OpenNodeWindow(TNode* node, bool newWindow) {
     TrapVoid("TfrmMain.OpenNodeWindow", [&] {
-        if (!node || !node->Data) return;
-        const QString address = NodeAddress(node);
-        if (TWebBrowser* browser = GetWebBrowser())
-            browser->Navigate(address, newWindow ? QString("_new") : QString(), true);
-        else
-            ShellOpen(address);
+        if (node && node->Data) OpenAddress(NodeAddress(node), newWindow);
+    });
+}
+
+void TfrmMain::OpenNoteFile(const QString& fileName, const QStringList& highlight) {
+    TrapVoid("TfrmMain.OpenNoteFile", [&] {
+        OpenAddress(fileName, !Options->ShowSnippetInBrowserWindow);
+        TWebBrowser* browser = GetWebBrowser();
+        if (browser && !highlight.isEmpty()) browser->HighlightWords(highlight);
     });
 }
 

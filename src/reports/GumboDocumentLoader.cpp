@@ -6,6 +6,7 @@
 #include "platform/Strings.h"
 #include "store/HtmlParsing.h"
 #include "store/NoteFile.h"
+#include "store/ParseArena.h"
 
 #include <algorithm>
 #include <atomic>
@@ -34,74 +35,6 @@ constexpr auto PollInterval = std::chrono::milliseconds(15);
 constexpr size_t PrescanBytes = 64 * 1024;
 
 using HtmlParsing::ParserOptions;
-
-// Memory for one parse at a time on one thread. The parser allocates a great many small
-// pieces and frees them all together with the tree, so they are carved from large blocks and
-// dropped at once. A worker keeps its blocks for the next note, which saves the allocator's
-// work and the page faults of handing memory back and taking it again.
-class TParseArena {
-public:
-    TParseArena() = default;
-    TParseArena(const TParseArena&) = delete;
-    TParseArena& operator=(const TParseArena&) = delete;
-    ~TParseArena() {
-        for (const TBlock& block : FBlocks) std::free(block.Bytes);
-    }
-
-    // Parser options that allocate from this arena (their userdata is the arena).
-    GumboOptions Options() {
-        GumboOptions options = ParserOptions();
-        options.allocator = [](void* arena, size_t size) { return static_cast<TParseArena*>(arena)->Take(size); };
-        options.deallocator = [](void*, void*) {};  // everything goes with Reset
-        options.userdata = this;
-        return options;
-    }
-
-    // Frees everything taken; a few blocks are kept for the next parse.
-    void Reset() {
-        size_t kept = 0;
-        std::erase_if(FBlocks, [&](const TBlock& block) {
-            if (block.Size == BlockBytes && kept + block.Size <= KeptBytes) {
-                kept += block.Size;
-                return false;
-            }
-            std::free(block.Bytes);
-            return true;
-        });
-        FCurrent = 0;
-        FUsed = 0;
-    }
-
-private:
-    static constexpr size_t BlockBytes = 1 << 20;
-    static constexpr size_t KeptBytes = 16 << 20;
-    struct TBlock {
-        char* Bytes;
-        size_t Size;
-    };
-
-    void* Take(size_t size) {
-        size = (size + alignof(std::max_align_t) - 1) & ~(alignof(std::max_align_t) - 1);
-        while (FCurrent < FBlocks.size() && FUsed + size > FBlocks[FCurrent].Size) {
-            ++FCurrent;
-            FUsed = 0;
-        }
-        if (FCurrent == FBlocks.size()) {
-            // A piece larger than a block gets a block of its own size.
-            const size_t blockSize = std::max(size, BlockBytes);
-            char* bytes = static_cast<char*>(std::malloc(blockSize));
-            if (!bytes) return nullptr;  // as the parser's own allocator would
-            FBlocks.push_back({bytes, blockSize});
-        }
-        void* piece = FBlocks[FCurrent].Bytes + FUsed;
-        FUsed += size;
-        return piece;
-    }
-
-    std::vector<TBlock> FBlocks;
-    size_t FCurrent = 0;  // the block pieces are taken from
-    size_t FUsed = 0;     // bytes taken from it
-};
 
 bool IsHtmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; }
 

@@ -2,25 +2,16 @@
 
 #include "platform/Strings.h"
 #include "reports/GumboDocumentLoader.h"
+#include "store/ParseArena.h"
 
 #include <array>
 #include <cctype>
 #include <gumbo.h>
-#include <memory>
 #include <vector>
 
 namespace NoteText {
 
 namespace {
-
-const GumboOptions& ParserOptions() {
-    static const GumboOptions options = [] {
-        GumboOptions o = kGumboDefaultOptions;
-        o.max_errors = 0;  // each recorded error copies the open-element stack
-        return o;
-    }();
-    return options;
-}
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 
@@ -83,13 +74,18 @@ size_t BoundedPrefix(std::string_view html) {
     return html.size();
 }
 
+// Appends text with each run of white space as one blank, none at the start of the output.
 void AppendText(std::string& out, const char* text) {
-    for (const char* c = text; *c; ++c) {
+    for (const char* c = text; *c;) {
         if (IsSpace(*c)) {
             if (!out.empty() && out.back() != ' ') out += ' ';
-        } else {
-            out += *c;
+            ++c;
+            continue;
         }
+        const char* end = c;
+        while (*end && !IsSpace(*end)) ++end;
+        out.append(c, end);
+        c = end;
     }
 }
 
@@ -97,21 +93,13 @@ void Separate(std::string& out) {
     if (!out.empty() && out.back() != ' ') out += ' ';
 }
 
-struct TOutputDeleter {
-    void operator()(GumboOutput* output) const { gumbo_destroy_output(&ParserOptions(), output); }
-};
-
-}  // namespace
-
-std::string VisibleText(std::string_view html) {
-    html = html.substr(0, std::min(html.size(), MaxPageBytes));
-    html = html.substr(0, BoundedPrefix(html));
-    const std::unique_ptr<GumboOutput, TOutputDeleter> output(
-        gumbo_parse_with_options(&ParserOptions(), html.data(), html.size()));
+// The text below the root, sizeHint bytes reserved for it.
+std::string TreeText(const GumboNode* root, size_t sizeHint) {
     std::string text;
-    if (!output) return text;
+    text.reserve(sizeHint);
     // Walks without recursion; a null entry marks the end of an element's children.
-    std::vector<const GumboNode*> stack = {output->root};
+    std::vector<const GumboNode*> stack = {root};
+    stack.reserve(256);
     while (!stack.empty()) {
         const GumboNode* node = stack.back();
         stack.pop_back();
@@ -135,6 +123,21 @@ std::string VisibleText(std::string_view html) {
             stack.push_back(static_cast<const GumboNode*>(element.children.data[i - 1]));
     }
     while (!text.empty() && text.back() == ' ') text.pop_back();
+    return text;
+}
+
+}  // namespace
+
+std::string VisibleText(std::string_view html) {
+    html = html.substr(0, std::min(html.size(), MaxPageBytes));
+    html = html.substr(0, BoundedPrefix(html));
+    // The tree is parsed into the thread's arena and dropped with it, never freed node by node.
+    thread_local TParseArena arena;
+    arena.Reset();
+    const GumboOptions options = arena.Options();
+    const GumboOutput* const output = gumbo_parse_with_options(&options, html.data(), html.size());
+    std::string text = output ? TreeText(output->root, html.size()) : std::string();
+    arena.Reset();
     return text;
 }
 

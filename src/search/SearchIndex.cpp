@@ -11,7 +11,6 @@
 #include "store/SymbolicLinks.h"
 
 #include <algorithm>
-#include <cmath>
 #include <atomic>
 #include <condition_variable>
 #include <functional>
@@ -25,14 +24,11 @@
 
 namespace {
 
-// Raised to 1 + the old value whenever the tables or what goes into them change; an index
-// of another version is made again.
-constexpr int SchemaVersion = 1;
+// Raised to 1 + the old value whenever the tables, their settings or what goes into them
+// change; an index of another version is made again.
+constexpr int SchemaVersion = 2;
 // How long a statement waits for another connection's write to end.
 constexpr int BusyTimeoutMs = 10000;
-// Regular files, hidden and read-only ones too; never devices or pipes, whose reading could block.
-constexpr int NoteFileAttributes = FileSystem::faReadOnly | FileSystem::faHidden | FileSystem::faArchive;
-constexpr double MillisecondsPerDay = 86400000.0;
 // How many notes the text extraction may run ahead of the database writer.
 constexpr size_t ExtractLookahead = 256;
 
@@ -42,7 +38,13 @@ CREATE TABLE notes(id INTEGER PRIMARY KEY, path TEXT NOT NULL UNIQUE, size INTEG
 CREATE VIRTUAL TABLE fts USING fts5(path UNINDEXED, title, otitle, url, comments, body,
                                     tokenize = 'unicode61 remove_diacritics 2');
 INSERT INTO fts(fts, rank) VALUES('rank', 'bm25(0.0, 10.0, 8.0, 3.0, 6.0, 1.0)');
+INSERT INTO fts(fts, rank) VALUES('automerge', 8);
 )sql";
+// Set on every open; the page size takes effect only in a new file. Pages of 16 KiB hold a
+// note's text in a few overflow pages instead of a dozen, which halves the writing of a first
+// indexing. The index is a cache made again when damaged, so its writes are not synced.
+const char* const ConnectionSql = "PRAGMA page_size = 16384; PRAGMA journal_mode = WAL; PRAGMA synchronous = OFF; "
+                                  "PRAGMA cache_size = -65536";
 
 class ESqlError : public std::runtime_error {
 public:
@@ -103,7 +105,7 @@ std::string AnsiToUtf8(const std::string& text) {
 struct TFileStamp {
     std::string Path;
     std::int64_t Size = 0;
-    std::int64_t MTime = 0;  // milliseconds
+    std::int64_t MTime = 0;  // milliseconds since 1970, UTC
 };
 
 // A note to be written into the index: what is known of it and what is read from it.
@@ -121,21 +123,25 @@ TNoteRow Row(std::int64_t id, const TFileStamp& stamp) {
     return row;
 }
 
-// Every note the notes tree shows, with its size and modification time: the "*.html" files
-// of every folder below the store root (the root itself shows folders only), companion
-// folders left out as the tree leaves them out. Links to folders are not followed.
+// Every note the notes tree shows, with its size and modification time: the notes of every
+// folder below the store root (the root itself shows folders only), read by the tree's own
+// listing. Links to folders are not followed; a note must be a regular file (a link to one
+// too), since reading a device or a pipe could block.
 std::vector<TFileStamp> WalkStore(const std::string& root) {
     std::vector<TFileStamp> stamps;
     std::vector<std::string> folders = {""};
     while (!folders.empty()) {
         const std::string folder = std::move(folders.back());
         folders.pop_back();
-        for (const std::string& name : ReportUtils::GetCurFOldersList(root + folder, false))
-            if (!ReportUtils::IsSymbolicLink(root + folder + name)) folders.push_back(folder + name + "/");
-        std::vector<FileSystem::TSearchRec> entries;
-        if (folder.empty() || !FileSystem::ListFolder(root + folder, "*.html", NoteFileAttributes, entries)) continue;
-        for (const FileSystem::TSearchRec& e : entries)
-            stamps.push_back({folder + e.Name, e.Size, std::llround(e.Time * MillisecondsPerDay)});
+        ReportUtils::TStoreFolder listing;
+        if (!ReportUtils::ReadStoreFolder(root + folder, !folder.empty(), false, listing)) continue;
+        for (const ReportUtils::TStoreFolder::TFolder& sub : listing.Folders)
+            if (!ReportUtils::IsSymbolicLink(root + folder + sub.Name)) folders.push_back(folder + sub.Name + "/");
+        for (const ReportUtils::TStoreFolder::TNote& note : listing.Notes) {
+            struct stat st {};
+            if (::stat((root + folder + note.Name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+            stamps.push_back({folder + note.Name, st.st_size, st.st_mtim.tv_sec * 1000 + st.st_mtim.tv_nsec / 1000000});
+        }
     }
     return stamps;
 }
@@ -252,7 +258,7 @@ struct TSearchIndex::TImpl {
         if (sqlite3_open_v2(File.c_str(), &Db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) return false;
         sqlite3_busy_timeout(Db, BusyTimeoutMs);
         try {
-            Exec("PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL; PRAGMA cache_size = -65536");
+            Exec(ConnectionSql);
             if (QueryInt("PRAGMA user_version") != SchemaVersion) {
                 Exec("BEGIN IMMEDIATE");
                 const std::int64_t version = QueryInt("PRAGMA user_version");

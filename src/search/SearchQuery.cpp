@@ -2,6 +2,7 @@
 
 #include "platform/Strings.h"
 
+#include <algorithm>
 #include <cctype>
 #include <vector>
 
@@ -11,12 +12,10 @@ namespace {
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
 
-// A term holds something the tokenizer keeps: a letter, a digit or any non-ASCII character.
-bool HasWordCharacter(std::string_view text) {
-    for (const unsigned char c : text)
-        if (c >= 0x80 || std::isalnum(c)) return true;
-    return false;
-}
+// The tokenizer keeps letters, digits and any non-ASCII character; the rest separates words.
+bool IsWordByte(char c) { return static_cast<unsigned char>(c) >= 0x80 || std::isalnum(static_cast<unsigned char>(c)); }
+
+bool HasWordCharacter(std::string_view text) { return std::any_of(text.begin(), text.end(), IsWordByte); }
 
 // The column filter of a field prefix ("title:"), or "" when the text starts with none.
 std::string_view FieldFilter(std::string_view text, size_t& prefixLength) {
@@ -52,7 +51,9 @@ std::string Joined(const std::vector<std::string>& terms, std::string_view separ
 
 struct TTerm {
     std::string Expression;
+    std::string_view Text;  // the words as typed, without quotes, field prefix or stars
     bool Excluded = false;
+    bool Prefix = false;
 };
 
 // Reads one term at p (after white space) and moves p past it.
@@ -82,25 +83,56 @@ TTerm NextTerm(std::string_view query, size_t& p) {
         }
     }
     if (HasWordCharacter(text)) term.Expression = std::string(filter) + Quoted(text) + (prefix ? " *" : "");
+    term.Text = text;
+    term.Prefix = prefix;
     return term;
 }
 
-}  // namespace
-
-std::string ToMatchExpression(std::string_view query) {
-    std::vector<std::string> required, excluded;
+// The terms of the query that hold a word, in order.
+std::vector<TTerm> Terms(std::string_view query) {
+    std::vector<TTerm> terms;
     for (size_t p = 0; p < query.size();) {
         if (IsSpace(query[p])) {
             ++p;
             continue;
         }
         TTerm term = NextTerm(query, p);
-        if (!term.Expression.empty()) (term.Excluded ? excluded : required).push_back(std::move(term.Expression));
+        if (!term.Expression.empty()) terms.push_back(std::move(term));
     }
+    return terms;
+}
+
+}  // namespace
+
+std::string ToMatchExpression(std::string_view query) {
+    std::vector<std::string> required, excluded;
+    for (TTerm& term : Terms(query)) (term.Excluded ? excluded : required).push_back(std::move(term.Expression));
     if (required.empty()) return {};
     std::string expression = Joined(required, " AND ");
     if (!excluded.empty()) expression = "(" + expression + ") NOT (" + Joined(excluded, " OR ") + ")";
     return expression;
+}
+
+std::vector<std::string> MatchedWords(std::string_view query) {
+    std::vector<std::string> words;
+    if (ToMatchExpression(query).empty()) return words;
+    for (const TTerm& term : Terms(query)) {
+        if (term.Excluded) continue;
+        std::string_view text = term.Text;
+        while (!text.empty()) {
+            size_t start = 0;
+            while (start < text.size() && !IsWordByte(text[start])) ++start;
+            size_t end = start;
+            while (end < text.size() && IsWordByte(text[end])) ++end;
+            if (end > start) {
+                std::string word(text.substr(start, end - start));
+                if (term.Prefix && end == text.size()) word += '*';
+                if (std::find(words.begin(), words.end(), word) == words.end()) words.push_back(std::move(word));
+            }
+            text.remove_prefix(end);
+        }
+    }
+    return words;
 }
 
 }  // namespace SearchQuery

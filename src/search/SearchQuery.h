@@ -7,10 +7,16 @@
 // own syntax.
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace SearchQuery {
 
 // The match expression, or "" when the query has no term that must occur.
 std::string ToMatchExpression(std::string_view query);
+
+// The words a matching note holds, for highlighting them in the page: the words of every
+// term that must occur (phrases split into their words, field prefixes dropped), never those
+// of excluded terms. A word that ends a "word*" term keeps its star. Empty when nothing matches.
+std::vector<std::string> MatchedWords(std::string_view query);
 
 }  // namespace SearchQuery

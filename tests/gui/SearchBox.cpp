@@ -3,6 +3,7 @@
 // Escape brings the tree back, Ctrl+Shift+F reaches the field.
 #include "pane/SearchBox.h"
 #include "pane/frmMain.h"
+#include "settings/Options.h"
 #include "store/NoteFile.h"
 #include "support/GuiTestEnvironment.h"
 #include "support/PaneCommandFakes.h"
@@ -89,6 +90,60 @@ private slots:
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
         QCOMPARE(FBrowser.Navigations.size(), size_t(1));
         QCOMPARE(FBrowser.Navigations[0].Address, QString::fromStdString(FStore + "Trips/Italy/Rome.html"));
+    }
+
+    // As a click in the tree: in the pane's browser or a new window as the setting says, never
+    // from the cache; then the words the note matched are highlighted in its page.
+    void aClickOpensTheNoteAsTheTreeDoesWithTheWordsHighlighted() {
+        FBrowser.Highlights.clear();
+        for (const bool inBrowserWindow : {true, false}) {
+            Options->ShowSnippetInBrowserWindow = inBrowserWindow;
+            auto pane = MakePane();
+            QCOMPARE(Search(*pane, "caf* \"near the\" -bread title:rome"), QStringList{"Rome"});
+            FBrowser.Navigations.clear();
+            QListWidget* list = pane->SearchBox()->lstResults();
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+            QCOMPARE(FBrowser.Navigations.size(), size_t(1));
+            QCOMPARE(FBrowser.Navigations[0].Target, inBrowserWindow ? QString() : QString("_new"));
+            QVERIFY(FBrowser.Navigations[0].NoCache);
+            QCOMPARE(FBrowser.Highlights.back(), (QStringList{"caf*", "near", "the", "rome"}));
+        }
+    }
+
+    // The pane's own changes reach the index in the background: the index as it stands,
+    // read without looking at the store, follows a capture, a rename, a move and a delete.
+    void thePanesChangesReachTheIndexWithoutASearch() {
+        Options->DefFolder = "Cook";
+        Options->ConfirmAddNote = false;
+        Options->Save();
+        FBrowser.Doc.FTitle = "Fritters";
+        FBrowser.Doc.FSelection = "<p>zucchini fritters</p>";
+        auto pane = MakePane();
+        TSearchIndex index(TSearchIndex::DefaultIndexFile(), FStore);
+        const auto found = [&](const char* query) {
+            QStringList paths;
+            for (const TSearchHit& hit : index.Query(query, 10)) paths << QString::fromStdString(hit.NodePath);
+            paths.sort();
+            return paths;
+        };
+        const auto note = [&](const QString& nodePath) {
+            pane->SearchBox()->ShowInFolder(nodePath);
+            return pane->FocusedNode();
+        };
+        const auto folder = [&](const QString& name) -> TNode* {
+            for (const auto& child : pane->Model()->Root()->Children)
+                if (child->Data && child->Data->Name == name) return child.get();
+            return nullptr;
+        };
+        QTRY_COMPARE(found("garlic"), (QStringList{"Cook/Bread", "Cook/Pasta"}));
+        pane->actAddSelectionExecute(10);
+        QTRY_COMPARE(found("zucchini"), QStringList{"Cook/Fritters"});
+        pane->treeNotesNewText(folder("Trips"), "Travel");
+        QTRY_COMPARE(found("colosseum"), QStringList{"Travel/Italy/Rome"});
+        QVERIFY(pane->ProcessNodeCopyMove(note("Cook/Bread"), folder("Travel"), false));
+        QTRY_COMPARE(found("garlic"), (QStringList{"Cook/Pasta", "Travel/Bread"}));
+        pane->DeleteNode(note("Cook/Pasta"));
+        QTRY_COMPARE(found("garlic"), QStringList{"Travel/Bread"});
     }
 
     void showInFolderSelectsTheNoteInTheTree() {

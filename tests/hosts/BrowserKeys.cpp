@@ -1,6 +1,7 @@
 // The browser window's keys (run under xvfb): each command has the keys every browser gives
 // it, the find bar finds text in the page, Escape belongs to the find bar while it has the
-// focus, and the zoom keys step the page's size.
+// focus, and the zoom keys step the page's size. Also the words a search result highlights.
+#include "hosts/WebEngineBrowser.h"
 #include "hosts/frmBrowser.h"
 #include "platform/Registry.h"
 #include "settings/Options.h"
@@ -95,6 +96,34 @@ private slots:
         window->wbIE()->setFocus();
         QTest::keyClick(window->wbIE()->focusProxy() ? window->wbIE()->focusProxy() : window->wbIE(), Qt::Key_Escape);
         QTRY_COMPARE(stops.count(), 1);
+    }
+
+    // Whole words unless starred, without regard to case or accents, in the page's text only;
+    // what the page gives to a capture has no marks.
+    void highlightedWordsAreMarkedOnceTheNoteHasLoaded() {
+        const std::string start = FStore + "start.html", note = FStore + "note.html";
+        GuiTestEnv::WriteFile(start, "<html><body>start</body></html>");
+        GuiTestEnv::WriteFile(note, "<html><head><title>Cafe</title><style>.cafe{}</style></head><body>"
+                                    "<p>The Caf&eacute; near the <b>Colosseum</b>; CAFE culture, cafeteria, "
+                                    "colossal colour, acolour.</p><textarea>cafe</textarea>"
+                                    "<svg><text x='0' y='15'>cafe</text></svg></body></html>");
+        auto window = ShowPage(start);
+        window->Browser()->Navigate(QString::fromStdString(note));
+        window->Browser()->HighlightWords({"cafe", "colo*"});
+        TWebEngineDocument page(window->wbIE()->page());
+        QVariant marks;
+        const QString marked = "Array.from(document.querySelectorAll('mark')).map(function(m){return m.textContent;}).join('|')";
+        QTRY_VERIFY_WITH_TIMEOUT(page.RunScript(marked, marks) && !marks.toString().isEmpty(), 30000);
+        QCOMPARE(marks.toString(), QString("Café|Colosseum|CAFE|colossal|colour"));
+        QVERIFY(!page.BodyHtml().contains("<mark"));
+        QVERIFY(page.BodyHtml().contains("The Café near the <b>Colosseum</b>; CAFE culture"));
+        // A page opened without words gets none.
+        QSignalSpy loaded(window->wbIE()->page(), &QWebEnginePage::loadFinished);
+        window->Browser()->Navigate(QString::fromStdString(note), QString(), true);
+        QVERIFY(loaded.wait(30000));
+        QTest::qWait(300);
+        QVERIFY(page.RunScript("document.querySelectorAll('mark').length", marks));
+        QCOMPARE(marks.toInt(), 0);
     }
 };
 

@@ -13,6 +13,7 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -152,7 +153,12 @@ TEST_F(SearchIndexTest, IndexesOnlyTheNotesTheTreeShows) {
     TestEnv::WriteFile(Store + ".hidden/Note.html", "<p>pasta</p>");
     TestEnv::WriteFile(Store + "Cook/notes.txt", "pasta");
     FileSystem::ForceDirectories(Store + "Cook/Folder.html");
-    EXPECT_EQ(Find("pasta"), TPaths{"Cook/Pasta"});
+    // A pipe is never read (it would block); a link to a note is a note, a link to a folder
+    // is not followed.
+    ASSERT_EQ(::mkfifo((Store + "Cook/Pipe.html").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink((Store + "Cook/Pasta.html").c_str(), (Store + "Cook/Link.html").c_str()), 0);
+    ASSERT_EQ(::symlink((Store + "Cook").c_str(), (Store + "Linked").c_str()), 0);
+    EXPECT_EQ(Sorted(Find("pasta")), (TPaths{"Cook/Link", "Cook/Pasta"}));
 }
 
 TEST_F(SearchIndexTest, KeepsNotesThatAreNoHTMLSearchableByName) {

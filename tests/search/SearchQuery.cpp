@@ -40,3 +40,22 @@ TEST(ToMatchExpression, GivesNothingWithoutARequiredTerm) {
 TEST(ToMatchExpression, KeepsNonAsciiWords) {
     EXPECT_EQ(SearchQuery::ToMatchExpression("caf\xC3\xA9 \xD0\xBC\xD0\xB8\xD1\x80"), "\"caf\xC3\xA9\" AND \"\xD0\xBC\xD0\xB8\xD1\x80\"");
 }
+
+TEST(MatchedWords, GivesTheWordsEveryMatchHolds) {
+    using TWords = std::vector<std::string>;
+    struct Case { const char* in; TWords out; };
+    const Case cases[] = {
+        {"rome pasta", {"rome", "pasta"}},
+        {"colo*", {"colo*"}},
+        {R"("near the colosseum" near)", {"near", "the", "colosseum"}},
+        {"garlic -rome -\"olive oil\"", {"garlic"}},
+        {"title:rome url:example.com comments:tod*", {"rome", "example", "com", "tod*"}},
+        // The star belongs to the last word of its term only.
+        {"e-mail*", {"e", "mail*"}},
+        {"caf\xC3\xA9", {"caf\xC3\xA9"}},
+        {"NEAR(a b)", {"NEAR", "a", "b"}},
+        {"-rome", {}},
+        {"", {}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(SearchQuery::MatchedWords(c.in), c.out) << c.in;
+}

@@ -47,6 +47,8 @@ public:
     void Navigate(const QString& address, const QString& target, bool noCache) override {
         Navigations.push_back({address, target, noCache});
     }
+    std::vector<QStringList> Highlights;
+    void HighlightWords(const QStringList& words) override { Highlights.push_back(words); }
 };
 
 // A web server on the loopback interface that answers each path with a fixed response.
