@@ -26,7 +26,7 @@ inline constexpr std::size_t MaxInputBytes = 64u << 20;
 // How deep the elements may nest (as deep as a browser builds its tree).
 inline constexpr int MaxNestingDepth = 512;
 // How many tags, attributes and comments a page may hold, and how many attributes one tag.
-inline constexpr std::size_t MaxMarkupItems = 400000;
+inline constexpr std::size_t MaxMarkupItems = 300000;
 inline constexpr std::size_t MaxAttributes = 256;
 // The parser's work on nesting: the depth summed over every tag and every character written
 // inside a formatting element.

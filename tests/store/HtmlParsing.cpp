@@ -1,6 +1,7 @@
 // The core HTML unit: the parse entry point and its guard against hostile nesting, the walk,
 // the character set a page declares and the file URL of a path.
 #include "TestEnvironment.h"
+#include "platform/FileSystem.h"
 #include "platform/Strings.h"
 #include "store/HtmlImageRefs.h"
 #include "store/HtmlParsing.h"
@@ -104,6 +105,24 @@ TEST(HtmlParsing, OrdinaryPagesAreReadWhole) {
     for (const std::string& tail : {std::string("<p title='never closed"), std::string("<div"), std::string("")})
         EXPECT_EQ(ParsableLength("<p>a</p>" + tail), 8 + tail.size()) << tail;
     EXPECT_EQ(ParsableLength(""), 0u);
+}
+
+// Every real page of the shared corpus is read whole.
+TEST(HtmlParsing, RealPagesAreReadWhole) {
+    const std::string corpus = QB_REALHTML_DIR "/";
+    std::vector<FileSystem::TSearchRec> folders;
+    ASSERT_TRUE(FileSystem::ListFolder(corpus, "*", FileSystem::faDirectory, folders)) << corpus << " is missing";
+    size_t pages = 0;
+    for (const auto& folder : folders) {
+        std::vector<FileSystem::TSearchRec> files;
+        FileSystem::ListFolder(corpus + folder.Name + "/", "*.html", FileSystem::faAnyFile, files);
+        for (const auto& file : files) {
+            const std::string utf8 = PageToUtf8(FileSystem::ReadFile(corpus + folder.Name + "/" + file.Name));
+            EXPECT_EQ(ParsableLength(utf8), utf8.size()) << folder.Name << "/" << file.Name;
+            ++pages;
+        }
+    }
+    EXPECT_GT(pages, 50u);
 }
 
 TEST(HtmlParsing, TooMuchMarkupIsCutBeforeATag) {
