@@ -9,7 +9,9 @@
 #include "store/NoteImages.h"
 
 #include <benchmark/benchmark.h>
+#include <chrono>
 #include <sys/resource.h>
+#include <thread>
 
 namespace {
 
@@ -84,6 +86,26 @@ std::string WorstCase(int kind) {
 
 void BM_HostileWorstCaseLoad(benchmark::State& state) { LoadAsNote(state, WorstCase(static_cast<int>(state.range(0)))); }
 
+// A loader let go while its workers read large hostile notes ahead: the time until its
+// workers have stopped and it is gone.
+void BM_HostileLoaderLetGo(benchmark::State& state) {
+    const std::string folder = BenchEnv::MakeTempDir("letgo");
+    std::vector<std::string> files;
+    for (int i = 0; i < 4; ++i) {
+        files.push_back(folder + "n" + std::to_string(i) + ".html");
+        FileSystem::WriteFileAtomic(files.back(), i % 2 ? WorstCase(2) : NestedDivs(10 << 20));
+    }
+    for (auto _ : state) {
+        auto loader = GumboDocumentLoader::Create();
+        loader->Prefetch(files);
+        state.PauseTiming();
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the workers are parsing
+        state.ResumeTiming();
+        loader.reset();
+    }
+    ReportPeakRss(state);
+}
+
 void Sizes(benchmark::internal::Benchmark* b) {
     for (const int64_t size : {25 << 10, 100 << 10, 500 << 10, 2 << 20, 10 << 20}) b->Arg(size);
 }
@@ -95,3 +117,4 @@ BENCHMARK(BM_HostileReportLoad)->Apply(Sizes)->Unit(benchmark::kMillisecond)->Us
 // 0: "a<br>", 1: "<b></b>", 2: 500 levels opened and closed, 3: text in <b> 500 levels deep,
 // 4: tags of 200 attributes.
 BENCHMARK(BM_HostileWorstCaseLoad)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_HostileLoaderLetGo)->Unit(benchmark::kMillisecond)->UseRealTime();
