@@ -32,11 +32,12 @@ bool IsVoid(GumboTag tag) {
     }
 }
 
-// Elements whose text the tokenizer reads up to their end tag without seeing tags in it.
+// Elements whose text the tokenizer reads up to their end tag (plaintext: to the end of the
+// page) without seeing tags in it.
 bool HoldsRawText(GumboTag tag) {
     switch (tag) {
         case GUMBO_TAG_SCRIPT: case GUMBO_TAG_STYLE: case GUMBO_TAG_XMP: case GUMBO_TAG_IFRAME: case GUMBO_TAG_NOEMBED:
-        case GUMBO_TAG_NOFRAMES: case GUMBO_TAG_TEXTAREA: case GUMBO_TAG_TITLE:
+        case GUMBO_TAG_NOFRAMES: case GUMBO_TAG_TEXTAREA: case GUMBO_TAG_TITLE: case GUMBO_TAG_PLAINTEXT:
             return true;
         default:
             return false;
@@ -86,6 +87,17 @@ bool IsSpecial(GumboTag tag) {
         case GUMBO_TAG_THEAD: case GUMBO_TAG_TITLE: case GUMBO_TAG_TR: case GUMBO_TAG_TRACK: case GUMBO_TAG_UL:
         case GUMBO_TAG_WBR: case GUMBO_TAG_XMP: case GUMBO_TAG_MI: case GUMBO_TAG_MO: case GUMBO_TAG_MN: case GUMBO_TAG_MS:
         case GUMBO_TAG_MTEXT: case GUMBO_TAG_ANNOTATION_XML: case GUMBO_TAG_FOREIGNOBJECT: case GUMBO_TAG_DESC:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Tags special only as SVG or MathML elements; as HTML elements they are ordinary.
+bool IsForeignOnly(GumboTag tag) {
+    switch (tag) {
+        case GUMBO_TAG_MI: case GUMBO_TAG_MO: case GUMBO_TAG_MN: case GUMBO_TAG_MS: case GUMBO_TAG_MTEXT:
+        case GUMBO_TAG_ANNOTATION_XML: case GUMBO_TAG_FOREIGNOBJECT: case GUMBO_TAG_DESC:
             return true;
         default:
             return false;
@@ -144,12 +156,15 @@ bool BreaksOutOfForeign(GumboTag tag) {
     }
 }
 
-// Elements inside foreign content whose children are HTML again.
-bool IsIntegrationPoint(GumboTag tag) {
+// Elements of SVG or MathML whose children are HTML again. An annotation-xml counts as one
+// whatever its encoding, which can only count more depth.
+bool IsIntegrationPoint(GumboTag tag, bool svg) {
     switch (tag) {
+        case GUMBO_TAG_FOREIGNOBJECT: case GUMBO_TAG_DESC: case GUMBO_TAG_TITLE:
+            return svg;
         case GUMBO_TAG_MI: case GUMBO_TAG_MO: case GUMBO_TAG_MN: case GUMBO_TAG_MS: case GUMBO_TAG_MTEXT:
-        case GUMBO_TAG_ANNOTATION_XML: case GUMBO_TAG_FOREIGNOBJECT: case GUMBO_TAG_DESC: case GUMBO_TAG_TITLE:
-            return true;
+        case GUMBO_TAG_ANNOTATION_XML:
+            return !svg;
         default:
             return false;
     }
@@ -182,7 +197,7 @@ public:
             if (BreaksOutOfForeign(tag.Tag)) {
                 while (InForeign()) Pop();
             } else {
-                if (!tag.SelfClosing) Push(tag, false);
+                if (!tag.SelfClosing) Push(tag);
                 return false;
             }
         }
@@ -200,15 +215,18 @@ public:
                 if (!FOpen.empty() && FOpen.back().Tag == GUMBO_TAG_OPTION) Pop();
                 break;
             case GUMBO_TAG_SELECT:
-                // A select inside a select closes it.
-                if (const size_t at = Find(GUMBO_TAG_SELECT, {}, TScope::None); at != npos) {
+                // A select inside a select (with nothing but options between) closes it.
+                if (const size_t at = Find(GUMBO_TAG_SELECT, {}, TScope::None); at != npos && OnlyOptionsAbove(at)) {
                     PopTo(at);
                     return false;
                 }
                 break;
             case GUMBO_TAG_TABLE:
                 // A table where a table's parts go closes the open table.
-                if (!FOpen.empty() && IsTableContext(FOpen.back().Tag)) PopTo(Find(GUMBO_TAG_TABLE, {}, TScope::None));
+                if (!FOpen.empty() && IsTableContext(FOpen.back().Tag)) {
+                    const size_t at = Find(GUMBO_TAG_TABLE, {}, TScope::None);
+                    if (at != npos && Closable(at)) PopTo(at);
+                }
                 break;
             case GUMBO_TAG_CAPTION: case GUMBO_TAG_COLGROUP: case GUMBO_TAG_TBODY: case GUMBO_TAG_THEAD: case GUMBO_TAG_TFOOT:
             case GUMBO_TAG_TR: case GUMBO_TAG_TD: case GUMBO_TAG_TH:
@@ -221,26 +239,27 @@ public:
         if (tag.Tag == GUMBO_TAG_LI || tag.Tag == GUMBO_TAG_DD || tag.Tag == GUMBO_TAG_DT) CloseListItem(tag.Tag);
         if (IsHeading(tag.Tag) && !FOpen.empty() && IsHeading(FOpen.back().Tag)) Pop();
         if (IsVoid(tag.Tag)) return false;
-        Push(tag, tag.Tag == GUMBO_TAG_SVG || tag.Tag == GUMBO_TAG_MATH);
+        const bool raw = HoldsRawText(tag.Tag) && TakesRawText();
+        Push(tag);
         if (IsFormatting(tag.Tag)) AddFormatting(tag);
-        return HoldsRawText(tag.Tag);
+        return raw;
     }
 
     void End(const TTag& tag) {
-        if (InForeign()) {
-            const size_t at = Find(tag.Tag, tag.Name, TScope::None);
-            if (at != npos && FOpen[at].ForeignOf) return PopTo(at);
-        }
+        // Under a foreign element an end tag closes the nearest foreign element of its name;
+        // from the first HTML element on the usual rules apply.
+        for (size_t i = FOpen.size(); i > 0 && FOpen[i - 1].Foreign; --i)
+            if (SameName(FOpen[i - 1], tag.Tag, tag.Name)) return PopTo(i - 1);
         if (IsFormatting(tag.Tag) && ForgetFormatting(tag.Tag, false)) return;
         if (tag.Tag == GUMBO_TAG_HTML || tag.Tag == GUMBO_TAG_BODY || tag.Tag == GUMBO_TAG_HEAD || tag.Tag == GUMBO_TAG_BR)
             return;
         if (IsTableContext(tag.Tag) || tag.Tag == GUMBO_TAG_TD || tag.Tag == GUMBO_TAG_TH || tag.Tag == GUMBO_TAG_CAPTION)
             return PopToInScope(tag.Tag, TScope::Table);
-        if (tag.Tag != GUMBO_TAG_UNKNOWN && IsSpecial(tag.Tag)) return PopToInScope(tag.Tag, TScope::Default);
+        if (tag.Tag != GUMBO_TAG_UNKNOWN && IsSpecial(tag.Tag) && !IsForeignOnly(tag.Tag)) return PopToInScope(tag.Tag, TScope::Default);
         // Any other end tag closes the nearest element of its name, unless a special element
         // comes first.
         for (size_t i = FOpen.size(); i > 0; --i) {
-            if (Matches(FOpen[i - 1], tag.Tag, tag.Name)) return PopTo(i - 1);
+            if (Matches(FOpen[i - 1], tag.Tag, tag.Name)) return Closable(i - 1) ? PopTo(i - 1) : void();
             if (IsSpecial(FOpen[i - 1].Tag)) return;
         }
     }
@@ -251,7 +270,8 @@ private:
     struct TOpen {
         GumboTag Tag;
         std::string_view Name;  // for an unknown tag
-        bool ForeignOf;         // inserted inside foreign content
+        bool Foreign;           // an SVG or MathML element
+        bool Svg;               // of SVG
         bool ForeignInside;     // its children are foreign content
     };
     struct TFormatting {
@@ -259,19 +279,51 @@ private:
         std::string_view Attributes;
     };
 
-    static bool Matches(const TOpen& open, GumboTag tag, std::string_view name) {
-        return open.Tag == tag && (tag != GUMBO_TAG_UNKNOWN || Strings::AsciiSameText(open.Name, name));
+    // Whether a raw-text element starting here gets its text read as such. Inside a select,
+    // a frameset, a column group or a template the parser may ignore the start tag and read
+    // on as markup, so what follows is scanned as markup too.
+    bool TakesRawText() const {
+        if (!FOpen.empty() && (FOpen.back().Tag == GUMBO_TAG_COLGROUP || FOpen.back().Tag == GUMBO_TAG_TEMPLATE)) return false;
+        return Find(GUMBO_TAG_SELECT, {}, TScope::None) == npos && Find(GUMBO_TAG_FRAMESET, {}, TScope::None) == npos;
     }
 
-    void Push(const TTag& tag, bool foreignRoot) {
-        const bool foreignOf = InForeign();
-        const bool inside = foreignRoot || (foreignOf && !IsIntegrationPoint(tag.Tag));
-        FOpen.push_back({tag.Tag, tag.Name, foreignOf, inside});
-        if (IsMarker(tag.Tag) && !foreignOf) FFormatting.push_back({GUMBO_TAG_LAST, {}});
+    // Whether the parser surely closes the elements above at as the rules here say: none of
+    // them is a template, select or frameset (which change how it reads tags) or foreign.
+    bool Closable(size_t at) const {
+        for (size_t i = at + 1; i < FOpen.size(); ++i) {
+            const GumboTag t = FOpen[i].Tag;
+            if (FOpen[i].Foreign || t == GUMBO_TAG_TEMPLATE || t == GUMBO_TAG_SELECT || t == GUMBO_TAG_FRAMESET) return false;
+        }
+        return true;
+    }
+
+    bool OnlyOptionsAbove(size_t at) const {
+        for (size_t i = at + 1; i < FOpen.size(); ++i)
+            if (FOpen[i].Tag != GUMBO_TAG_OPTION && FOpen[i].Tag != GUMBO_TAG_OPTGROUP) return false;
+        return true;
+    }
+
+    static bool SameName(const TOpen& open, GumboTag tag, std::string_view name) {
+        return open.Tag == tag && (tag != GUMBO_TAG_UNKNOWN || Strings::AsciiSameText(open.Name, name));
+    }
+    // An HTML element of the tag: the rules of HTML tags see no foreign element of that name.
+    static bool Matches(const TOpen& open, GumboTag tag, std::string_view name) {
+        return !open.Foreign && SameName(open, tag, name);
+    }
+
+    void Push(const TTag& tag) {
+        TOpen open{tag.Tag, tag.Name, false, false, false};
+        if (InForeign() || tag.Tag == GUMBO_TAG_SVG || tag.Tag == GUMBO_TAG_MATH) {
+            open.Foreign = true;
+            open.Svg = tag.Tag == GUMBO_TAG_SVG || (tag.Tag != GUMBO_TAG_MATH && FOpen.back().Svg);
+            open.ForeignInside = !IsIntegrationPoint(tag.Tag, open.Svg);
+        }
+        FOpen.push_back(open);
+        if (IsMarker(tag.Tag) && !open.Foreign) FFormatting.push_back({GUMBO_TAG_LAST, {}});
     }
 
     void Pop() {
-        if (IsMarker(FOpen.back().Tag) && !FOpen.back().ForeignOf) ClearToMarker();
+        if (IsMarker(FOpen.back().Tag) && !FOpen.back().Foreign) ClearToMarker();
         FOpen.pop_back();
     }
 
@@ -302,7 +354,7 @@ private:
 
     void PopToInScope(GumboTag tag, TScope scope) {
         const size_t at = Find(tag, {}, scope);
-        if (at != npos) PopTo(at);
+        if (at != npos && Closable(at)) PopTo(at);
     }
 
     // An li closes the open li, a dd or dt the open dd or dt, unless a special element other
@@ -311,7 +363,7 @@ private:
         for (size_t i = FOpen.size(); i > 0; --i) {
             const GumboTag open = FOpen[i - 1].Tag;
             const bool same = tag == GUMBO_TAG_LI ? open == GUMBO_TAG_LI : (open == GUMBO_TAG_DD || open == GUMBO_TAG_DT);
-            if (same) return PopTo(i - 1);
+            if (same) return Closable(i - 1) ? PopTo(i - 1) : void();
             if (IsSpecial(open) && open != GUMBO_TAG_ADDRESS && open != GUMBO_TAG_DIV && open != GUMBO_TAG_P) return;
         }
     }
@@ -321,6 +373,7 @@ private:
     void StartTablePart(const TTag& tag) {
         const size_t table = Find(GUMBO_TAG_TABLE, {}, TScope::Table);
         if (table == npos) return;
+        if (!Closable(table)) return Push(tag);
         const GumboTag t = tag.Tag;
         const bool cell = t == GUMBO_TAG_TD || t == GUMBO_TAG_TH;
         const auto keep = [&](GumboTag open) {
@@ -333,10 +386,10 @@ private:
         PopTo(at);
         TTag implied;
         implied.Tag = GUMBO_TAG_TBODY;
-        if ((cell || t == GUMBO_TAG_TR) && FOpen.back().Tag == GUMBO_TAG_TABLE) Push(implied, false);
+        if ((cell || t == GUMBO_TAG_TR) && FOpen.back().Tag == GUMBO_TAG_TABLE) Push(implied);
         implied.Tag = GUMBO_TAG_TR;
-        if (cell && FOpen.back().Tag != GUMBO_TAG_TR) Push(implied, false);
-        Push(tag, false);
+        if (cell && FOpen.back().Tag != GUMBO_TAG_TR) Push(implied);
+        Push(tag);
     }
 
     void AddFormatting(const TTag& tag) {
@@ -363,9 +416,10 @@ private:
         size_t i = FFormatting.size();
         while (i > 0 && FFormatting[i - 1].Tag != GUMBO_TAG_LAST && FFormatting[i - 1].Tag != tag) --i;
         if (i == 0 || FFormatting[i - 1].Tag != tag) return false;
+        const size_t at = Find(tag, {}, TScope::None);
+        if (at != npos && !Closable(at)) return true;
         FFormatting.erase(FFormatting.begin() + static_cast<std::ptrdiff_t>(i - 1));
         --FFormattingCount;
-        const size_t at = Find(tag, {}, TScope::None);
         if (at == npos) return true;
         bool special = false;
         for (size_t k = at + 1; k < FOpen.size(); ++k) special = special || IsSpecial(FOpen[k].Tag);
@@ -559,7 +613,7 @@ size_t ParsableLength(std::string_view html) {
         }
         work += scan.Depth();
         if (work > MaxNestingWork) return open;
-        if (read.Tag == GUMBO_TAG_PLAINTEXT && !read.End && !scan.InForeign())  // the rest is its text
+        if (read.Tag == GUMBO_TAG_PLAINTEXT && raw)  // the rest is its text
             return addText(html.size() - p) ? html.size() : p;
         if (raw) p = RawTextEnd(html, p, read.Name);
         textStart = p;

@@ -86,6 +86,13 @@ TEST(HtmlParsing, HostileSoupNeverNestsPastTheLimit) {
         {"reopened formatting", distinctBold + Repeat("<p>y", 1 << 20)},
         {"foreign content", svgFont},
         {"mismatched foreign end tags", Repeat("<svg><desc><div></svg>", 2 << 20)},
+        // Start tags the parser ignores where the scan must not skip text, and end tags that
+        // close nothing there.
+        {"raw text in a column group", "<template><col><noembed>" + Repeat("<template><mi>", 1 << 20)},
+        {"MathML title", Repeat("<code><math><title><code></title>", 1 << 20)},
+        {"HTML foreignObject", "<svg>" + Repeat("<foreignObject><s><path/></foreignObject>", 1 << 20)},
+        {"selects in framesets", Repeat("<frameset><select>", 1 << 20)},
+        {"captions in templates", Repeat("<h1><desc><template><caption>", 1 << 20)},
     };
     for (const auto& c : cases) {
         const TTree tree = Parse(c.html);
