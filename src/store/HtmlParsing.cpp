@@ -255,7 +255,10 @@ public:
             return;
         if (IsTableContext(tag.Tag) || tag.Tag == GUMBO_TAG_TD || tag.Tag == GUMBO_TAG_TH || tag.Tag == GUMBO_TAG_CAPTION)
             return PopToInScope(tag.Tag, TScope::Table);
-        if (tag.Tag != GUMBO_TAG_UNKNOWN && IsSpecial(tag.Tag) && !IsForeignOnly(tag.Tag)) return PopToInScope(tag.Tag, TScope::Default);
+        // An end tag of an SVG or MathML name outside foreign content is taken to close
+        // nothing: the parser's own handling of those names varies.
+        if (IsForeignOnly(tag.Tag)) return;
+        if (tag.Tag != GUMBO_TAG_UNKNOWN && IsSpecial(tag.Tag)) return PopToInScope(tag.Tag, TScope::Default);
         // Any other end tag closes the nearest element of its name, unless a special element
         // comes first.
         for (size_t i = FOpen.size(); i > 0; --i) {
@@ -283,8 +286,15 @@ private:
     // a frameset, a column group or a template the parser may ignore the start tag and read
     // on as markup, so what follows is scanned as markup too.
     bool TakesRawText() const {
-        if (!FOpen.empty() && (FOpen.back().Tag == GUMBO_TAG_COLGROUP || FOpen.back().Tag == GUMBO_TAG_TEMPLATE)) return false;
-        return Find(GUMBO_TAG_SELECT, {}, TScope::None) == npos && Find(GUMBO_TAG_FRAMESET, {}, TScope::None) == npos;
+        for (const TOpen& open : FOpen) {
+            switch (open.Tag) {
+                case GUMBO_TAG_SELECT: case GUMBO_TAG_FRAMESET: case GUMBO_TAG_COLGROUP: case GUMBO_TAG_TEMPLATE:
+                    return false;
+                default:
+                    break;
+            }
+        }
+        return true;
     }
 
     // Whether the parser surely closes the elements above at as the rules here say: none of
@@ -372,7 +382,8 @@ private:
     // and opens the parts above it that are missing.
     void StartTablePart(const TTag& tag) {
         const size_t table = Find(GUMBO_TAG_TABLE, {}, TScope::Table);
-        if (table == npos) return;
+        // Inside a template the part opens a table of its own.
+        if (table == npos) return Find(GUMBO_TAG_TEMPLATE, {}, TScope::None) != npos ? Push(tag) : void();
         if (!Closable(table)) return Push(tag);
         const GumboTag t = tag.Tag;
         const bool cell = t == GUMBO_TAG_TD || t == GUMBO_TAG_TH;

@@ -89,6 +89,7 @@ TEST(HtmlParsing, HostileSoupNeverNestsPastTheLimit) {
         // Start tags the parser ignores where the scan must not skip text, and end tags that
         // close nothing there.
         {"raw text in a column group", "<template><col><noembed>" + Repeat("<template><mi>", 1 << 20)},
+        {"raw text after an ignored tag", "<template><col><div><noembed>" + Repeat("<template><mi>", 1 << 20)},
         {"MathML title", Repeat("<code><math><title><code></title>", 1 << 20)},
         {"HTML foreignObject", "<svg>" + Repeat("<foreignObject><s><path/></foreignObject>", 1 << 20)},
         {"selects in framesets", Repeat("<frameset><select>", 1 << 20)},
