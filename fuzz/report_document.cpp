@@ -2,6 +2,7 @@
 // found, the document parsed, and the title and every body child serialised.
 #include "platform/CodePage.h"
 #include "reports/GumboDocumentLoader.h"
+#include "store/HtmlParsing.h"
 
 #include <clocale>
 #include <cstdint>
@@ -15,7 +16,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string bytes(reinterpret_cast<const char*>(data), size);
-    GumboDocumentLoader::DeclaredCharset(bytes);
+    HtmlParsing::DeclaredCharset(bytes);
     const auto document = GumboDocumentLoader::ParseHTMLDocument(std::move(bytes), "file:///tmp/note.html");
     document->Title();
     for (std::size_t i = 0; i < document->ChildCount(); ++i) {

@@ -88,6 +88,4 @@ std::string HtmlToUtf8(std::string_view bytes) {
     return convert(bytes, label);
 }
 
-std::string FileUrl(const std::string& path) { return "file://" + Strings::PercentEncode(path, "/"); }
-
 }  // namespace DataFormats

@@ -41,7 +41,5 @@ std::string ToCrLf(std::string_view text);
 // HTML bytes as UTF-8, the encoding CF_HTML carries: by their byte-order mark, else by the
 // NUL bytes of UTF-16, else by a charset named near the start (a <meta> tag), else as UTF-8.
 std::string HtmlToUtf8(std::string_view bytes);
-// An absolute path as a file: URL, percent-encoded.
-std::string FileUrl(const std::string& path);
 
 }  // namespace DataFormats

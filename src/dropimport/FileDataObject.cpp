@@ -4,6 +4,7 @@
 #include "favorites/ImportExport.h"
 #include "platform/FileSystem.h"
 #include "platform/Strings.h"
+#include "store/HtmlParsing.h"
 
 TFileDataObject::TFileDataObject(std::string path) : FPath(std::move(path)) {
     FLoaded = FileSystem::TryReadFile(FPath, FBytes, MaxFileBytes + 1) && FBytes.size() <= MaxFileBytes;
@@ -69,7 +70,7 @@ TGetResult TFileDataObject::GetData(const std::string& format, std::string& byte
             }
             break;
         case TKind::Html:
-            bytes = DataFormats::MakeCFHTML(DataFormats::ToCrLf(DataFormats::HtmlToUtf8(FBytes)), DataFormats::FileUrl(FPath), false);
+            bytes = DataFormats::MakeCFHTML(DataFormats::ToCrLf(DataFormats::HtmlToUtf8(FBytes)), HtmlParsing::FileURL(FPath), false);
             break;
         case TKind::Rtf: bytes = FBytes; break;
         case TKind::Link: bytes = FLinkUrl; break;

@@ -2,6 +2,7 @@
 
 #include "dropimport/MailCodecs.h"
 #include "platform/Charset.h"
+#include "platform/Strings.h"
 
 #include <algorithm>
 #include <cmath>
@@ -264,23 +265,6 @@ std::vector<TParam> SplitParams(std::string_view text) {
     return params;
 }
 
-int HexValue(char c) {
-    if (IsDigit(c)) return c - '0';
-    const char u = AsciiUpperChar(c);
-    return u >= 'A' && u <= 'F' ? u - 'A' + 10 : -1;
-}
-
-void AppendPercentDecoded(std::string_view text, std::string& out) {
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
-            out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
-            i += 2;
-        } else {
-            out += text[i];
-        }
-    }
-}
-
 // A parameter in the extended form: "name*=charset'language'text" with %XX escapes, or split
 // over "name*0", "name*1*"..., in order of their numbers. Empty when there is none.
 bool ExtendedParam(const std::vector<TParam>& params, std::string_view name, std::string& value) {
@@ -312,7 +296,7 @@ bool ExtendedParam(const std::vector<TParam>& params, std::string_view name, std
             }
         }
         if (encoded)
-            AppendPercentDecoded(v, bytes);
+            bytes += Strings::PercentDecode(v);
         else
             bytes.append(v);
         found = true;

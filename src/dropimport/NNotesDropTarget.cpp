@@ -29,12 +29,6 @@ TGetResult ReadFormat(TDataObject& data, const char* format, std::string& bytes)
     return result;
 }
 
-std::string Escaped(std::string_view text) {
-    std::string out;
-    Strings::AppendHtmlEscaped(out, text);
-    return out;
-}
-
 // The decimal number right after a marker; reading stops at the first non-digit.
 size_t OffsetAfter(const std::string& text, size_t markerEnd) {
     size_t value = 0;
@@ -49,7 +43,7 @@ size_t OffsetAfter(const std::string& text, size_t markerEnd) {
 // escaped, so a name or subject holding markup shows as written.
 std::string MailHeaderTable(TMailMessage2000& msg) {
     auto entry = [](const std::string& name, const std::string& address) {
-        return "<a href=\"mailto:" + Escaped(address) + "\">" + Escaped(name.empty() ? address : name) + "</a>";
+        return "<a href=\"mailto:" + Strings::HtmlEscaped(address) + "\">" + Strings::HtmlEscaped(name.empty() ? address : name) + "</a>";
     };
     auto entries = [&](TMailRecipients& list) {
         std::string out;
@@ -64,8 +58,8 @@ std::string MailHeaderTable(TMailMessage2000& msg) {
     table += row("From:", entry(msg.SenderName(), msg.SenderAddress()));
     table += row("To:", entries(msg.ToRecipients));
     if (msg.CcRecipients.Count() > 0) table += row("CC:", entries(msg.CcRecipients));
-    table += row("Subject:", Escaped(msg.Subject()));
-    table += row("Date:", Escaped(DateTimeUtils::DateTimeToStr(msg.MessageDate())));
+    table += row("Subject:", Strings::HtmlEscaped(msg.Subject()));
+    table += row("Date:", Strings::HtmlEscaped(DateTimeUtils::DateTimeToStr(msg.MessageDate())));
     return table + "</table>";
 }
 
@@ -213,7 +207,7 @@ TNNotesDropTarget::TStep TNNotesDropTarget::ReadLink(TDataObject& data) {
             std::string text;
             if (!LinkText(data, text)) return;
             if (text.empty()) text = url;
-            HTML = CodePage::AnsiToWide("<A HREF=\"" + Escaped(url) + "\">" + Escaped(text) + "</A>");
+            HTML = CodePage::AnsiToWide("<A HREF=\"" + Strings::HtmlEscaped(url) + "\">" + Strings::HtmlEscaped(text) + "</A>");
             made = true;
         }))
         return TStep::Fail;
@@ -224,7 +218,7 @@ TNNotesDropTarget::TStep TNNotesDropTarget::ReadText(TDataObject& data) {
     std::string bytes;
     if (const auto step = ReadOrPass(data, CFSTR_TEXT, bytes)) return *step;
     return StepTrap("TNNotesDropTarget.GetDataFromDataObject.7", HTML,
-                    [&] { HTML = ReportUtils::PlainTextToHTML(CodePage::AnsiToWide(Escaped(bytes))); })
+                    [&] { HTML = ReportUtils::PlainTextToHTML(CodePage::AnsiToWide(Strings::HtmlEscaped(bytes))); })
                ? TStep::Done
                : TStep::Fail;
 }

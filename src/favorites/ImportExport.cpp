@@ -19,19 +19,6 @@ using ReportUtils::TStringList;
 // A shortcut file is a few hundred bytes; anything past this is not read.
 constexpr std::uint64_t MaxShortcutSize = 1 << 20;
 
-// "&", "<" and ">" as the info block's XML needs them.
-std::string EscapeXML(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        if (c == '&') out += "&amp;";
-        else if (c == '<') out += "&lt;";
-        else if (c == '>') out += "&gt;";
-        else out += c;
-    }
-    return out;
-}
-
 // The ANSI text of an INI file: UTF-16 with its byte-order mark converted, a UTF-8 mark dropped.
 std::string IniText(std::string_view bytes) {
     if (bytes.substr(0, 2) == "\xFF\xFE") {
@@ -44,21 +31,18 @@ std::string IniText(std::string_view bytes) {
     return std::string(bytes);
 }
 
-std::string HtmlEscaped(const std::string& text) {
-    std::string out;
-    Strings::AppendHtmlEscaped(out, text);
-    return out;
-}
-
 // The note file of one shortcut: the info block, then a small page with the link. The name
 // and the address are escaped wherever they go, so neither can add markup to the page or
 // end its comment early ("-->" cannot occur once ">" is escaped).
+// The info block's XML text needs "&", "<" and ">" escaped, quotes stay as they are.
+std::string XmlEscaped(const std::string& text) { return Strings::HtmlEscaped(text, 0); }
+
 std::string ShortcutNote(const std::string& name, const std::string& url, TDateTime modified) {
-    const std::string info = "<NOTE><ORIGINAL_TITLE>" + EscapeXML(name) + "</ORIGINAL_TITLE><ORIGINAL_URL>" +
-                             EscapeXML(url) + "</ORIGINAL_URL>" + "<TITLE>" + EscapeXML(name) + "</TITLE><DATE>" +
+    const std::string info = "<NOTE><ORIGINAL_TITLE>" + XmlEscaped(name) + "</ORIGINAL_TITLE><ORIGINAL_URL>" +
+                             XmlEscaped(url) + "</ORIGINAL_URL>" + "<TITLE>" + XmlEscaped(name) + "</TITLE><DATE>" +
                              DateTimeUtils::FormatShortDate(modified) + "</DATE><TIME>" +
                              DateTimeUtils::FormatLongTime(modified) + "</TIME>" + "<COMMENTS></COMMENTS></NOTE>";
-    const std::string htmlName = HtmlEscaped(name), htmlUrl = HtmlEscaped(url);
+    const std::string htmlName = Strings::HtmlEscaped(name), htmlUrl = Strings::HtmlEscaped(url);
     return Strings::JoinLines({
         ReportUtils::NoteWarningLine,
         ReportUtils::NoteBeginMarker,

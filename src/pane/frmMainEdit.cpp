@@ -40,8 +40,8 @@ void FollowDefFolder(const std::string& oldPath, const std::string& newPath) {
 void PointPicturesAt(const std::string& file, const std::string& oldFolder, const std::string& newFolder) {
     const std::string html = FileSystem::ReadFile(file);
     const std::vector<HtmlImageRefs::TImageRef> refs = HtmlImageRefs::FindImageRefs(html);
-    const std::string encodedOld = QUrl::toPercentEncoding(AnsiToQ(oldFolder)).toStdString() + "/";
-    const std::string encodedNew = QUrl::toPercentEncoding(AnsiToQ(newFolder)).toStdString() + "/";
+    const std::string encodedOld = Strings::PercentEncode(oldFolder) + "/";
+    const std::string encodedNew = Strings::PercentEncode(newFolder) + "/";
     std::vector<std::string> urls;
     bool any = false;
     for (const auto& ref : refs) {

@@ -142,18 +142,33 @@ std::string ReplaceAll(std::string text, std::string_view what, std::string_view
     return out;
 }
 
-void AppendHtmlEscaped(std::string& out, std::string_view text, bool apostrophe) {
+void AppendHtmlEscaped(std::string& out, std::string_view text, unsigned escapes) {
     out.reserve(out.size() + text.size());
-    for (const char c : text) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            case '\'': out += apostrophe ? "&#39;" : "'"; break;
-            default: out += c;
+    size_t run = 0;  // the start of the characters not yet written
+    for (size_t i = 0; i < text.size(); ++i) {
+        std::string_view entity;
+        switch (text[i]) {
+            case '&': entity = "&amp;"; break;
+            case '<': entity = "&lt;"; break;
+            case '>': entity = "&gt;"; break;
+            case '"': if (escapes & EscapeQuote) entity = "&quot;"; break;
+            case '\'': if (escapes & EscapeApostrophe) entity = "&#39;"; break;
+            case '\xC2': if ((escapes & EscapeNoBreakSpace) && i + 1 < text.size() && text[i + 1] == '\xA0') entity = "&nbsp;"; break;
+            default: break;
         }
+        if (entity.empty()) continue;
+        out.append(text.substr(run, i - run));
+        out += entity;
+        if (entity == "&nbsp;") ++i;
+        run = i + 1;
     }
+    out.append(text.substr(run));
+}
+
+std::string HtmlEscaped(std::string_view text, unsigned escapes) {
+    std::string out;
+    AppendHtmlEscaped(out, text, escapes);
+    return out;
 }
 
 std::string PercentEncode(std::string_view text, std::string_view keep) {
@@ -170,6 +185,26 @@ std::string PercentEncode(std::string_view text, std::string_view keep) {
             out += '%';
             out += digits[c >> 4];
             out += digits[c & 15];
+        }
+    }
+    return out;
+}
+
+std::string PercentDecode(std::string_view text) {
+    const auto hex = [](char c) -> int {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        return -1;
+    };
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && hex(text[i + 1]) >= 0 && hex(text[i + 2]) >= 0) {
+            out += static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2]));
+            i += 2;
+        } else {
+            out += text[i];
         }
     }
     return out;

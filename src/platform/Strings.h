@@ -24,13 +24,21 @@ size_t AnsiFindText(std::string_view text, std::string_view needle);
 // Replaces the first occurrence of what (ignoring case) by with; unchanged when absent.
 std::string ReplaceFirstIgnoreCase(const std::string& text, std::string_view what, std::string_view with);
 std::string ReplaceAll(std::string text, std::string_view what, std::string_view with);
-// Appends text with its markup characters as entities ("&", "<", ">" and the double quote),
-// for text between tags or in a double-quoted attribute; with apostrophe also "'", for an
-// attribute value that may stand in single quotes.
-void AppendHtmlEscaped(std::string& out, std::string_view text, bool apostrophe = false);
+// What HTML escaping writes as entities besides "&", "<" and ">".
+enum THtmlEscapes : unsigned {
+    EscapeQuote = 1,         // '"' as "&quot;", for a double-quoted attribute value
+    EscapeApostrophe = 2,    // "'" as "&#39;", for a value that may stand in single quotes
+    EscapeNoBreakSpace = 4,  // U+00A0 (in UTF-8) as "&nbsp;", as a browser writes a page's text
+};
+// Appends text with its markup characters as entities: "&", "<", ">" and those escapes names.
+// The default suits text between tags and double-quoted attribute values alike.
+void AppendHtmlEscaped(std::string& out, std::string_view text, unsigned escapes = EscapeQuote);
+std::string HtmlEscaped(std::string_view text, unsigned escapes = EscapeQuote);
 // Percent-encodes every byte but the unreserved URL characters (letters, digits, "-._~") and
 // those in keep ("/" for paths).
 std::string PercentEncode(std::string_view text, std::string_view keep = "");
+// %XX escapes (hex digits of either case) decoded, everything else kept.
+std::string PercentDecode(std::string_view text);
 bool StartsWith(std::string_view text, std::string_view prefix);
 bool EndsWith(std::string_view text, std::string_view suffix);
 // Splits at CR LF, CR or LF, as a text file's lines are read; a final line end adds no line.

@@ -1,6 +1,5 @@
 #include "reports/GumboDocumentLoader.h"
 
-#include "platform/Charset.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/Strings.h"
@@ -30,11 +29,12 @@ namespace {
 
 // How often a waiting load asks whether it should stop.
 constexpr auto PollInterval = std::chrono::milliseconds(15);
-// How far into the file a <meta> charset declaration is looked for; the note info block and
-// the head come first.
-constexpr size_t PrescanBytes = 64 * 1024;
 
+using HtmlParsing::FileURL;
+using HtmlParsing::IsElement;
+using HtmlParsing::IsHtmlTag;
 using HtmlParsing::ParserOptions;
+using HtmlParsing::TVisit;
 
 bool IsHtmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; }
 
@@ -43,62 +43,6 @@ std::string_view TrimSpace(std::string_view text) {
     while (!text.empty() && IsHtmlSpace(text.front())) text.remove_prefix(1);
     while (!text.empty() && IsHtmlSpace(text.back())) text.remove_suffix(1);
     return text;
-}
-
-// ---- Character set of the file ----
-
-// Reads one attribute of a tag at p (after the tag name or a previous attribute); false at
-// the tag's end, with p after the ">".
-bool NextAttribute(std::string_view bytes, size_t& p, std::string& name, std::string& value) {
-    while (p < bytes.size() && (IsHtmlSpace(bytes[p]) || bytes[p] == '/')) ++p;
-    if (p >= bytes.size() || bytes[p] == '>') {
-        p = std::min(p + 1, bytes.size());
-        return false;
-    }
-    const size_t start = p;
-    while (p < bytes.size() && !IsHtmlSpace(bytes[p]) && bytes[p] != '=' && bytes[p] != '>' && bytes[p] != '/') ++p;
-    name = Strings::AsciiLower(bytes.substr(start, p - start));
-    value.clear();
-    while (p < bytes.size() && IsHtmlSpace(bytes[p])) ++p;
-    if (p >= bytes.size() || bytes[p] != '=') return true;
-    ++p;
-    while (p < bytes.size() && IsHtmlSpace(bytes[p])) ++p;
-    if (p < bytes.size() && (bytes[p] == '"' || bytes[p] == '\'')) {
-        const size_t close = bytes.find(bytes[p], p + 1);
-        const size_t end = close == std::string_view::npos ? bytes.size() : close;
-        value = bytes.substr(p + 1, end - p - 1);
-        p = std::min(end + 1, bytes.size());
-    } else {
-        const size_t start2 = p;
-        while (p < bytes.size() && !IsHtmlSpace(bytes[p]) && bytes[p] != '>') ++p;
-        value = bytes.substr(start2, p - start2);
-    }
-    return true;
-}
-
-// The charset named in a content attribute ("text/html; charset=windows-1252").
-std::string CharsetFromContent(std::string_view content) {
-    const std::string lower = Strings::AsciiLower(content);
-    const size_t at = lower.find("charset");
-    if (at == std::string::npos) return {};
-    size_t p = at + 7;
-    while (p < lower.size() && IsHtmlSpace(lower[p])) ++p;
-    if (p >= lower.size() || lower[p] != '=') return {};
-    ++p;
-    while (p < lower.size() && IsHtmlSpace(lower[p])) ++p;
-    if (p < lower.size() && (lower[p] == '"' || lower[p] == '\'')) ++p;
-    const size_t start = p;
-    while (p < lower.size() && !IsHtmlSpace(lower[p]) && lower[p] != ';' && lower[p] != '"' && lower[p] != '\'') ++p;
-    return std::string(content.substr(start, p - start));
-}
-
-// True when bytes at p open the tag name (case-insensitive), followed by a tag delimiter.
-bool OpensTag(std::string_view bytes, size_t p, std::string_view tagName) {
-    const size_t end = p + 1 + tagName.size();
-    if (end >= bytes.size()) return false;
-    const char next = bytes[end];
-    return Strings::AsciiSameText(bytes.substr(p + 1, tagName.size()), tagName) &&
-           (IsHtmlSpace(next) || next == '/' || next == '>');
 }
 
 // A page as the parser takes it: the bytes after the note's info block, decoded into UTF-8, and
@@ -152,39 +96,14 @@ std::string_view SplitInfoBlock(std::string_view& bytes) {
     return block;
 }
 
-// The encoding a byte-order mark names, with the mark's length; empty without one.
-std::pair<const char*, size_t> ByteOrderMark(std::string_view bytes) {
-    if (bytes.starts_with("\xEF\xBB\xBF")) return {"utf-8", 3};
-    if (bytes.starts_with(std::string_view("\xFF\xFE\0\0", 4))) return {"utf-32le", 4};
-    if (bytes.starts_with(std::string_view("\0\0\xFE\xFF", 4))) return {"utf-32be", 4};
-    if (bytes.starts_with("\xFF\xFE")) return {"utf-16le", 2};
-    if (bytes.starts_with("\xFE\xFF")) return {"utf-16be", 2};
-    return {"", 0};
-}
-
-// The file's bytes decoded as a browser decodes a page: a byte-order mark (at the start of the
-// file or right after the info block) wins; else the label a <meta> declares, read through
-// the web's label table; else UTF-8 when the bytes are valid UTF-8, else Windows-1252. A
-// declared UTF-16 label is read as UTF-8 (the declaration was readable as ASCII), and a
-// label nobody knows counts as no declaration. The result is always valid UTF-8.
+// The file's bytes decoded as a browser decodes a page, the info block left out; a byte-order
+// mark at the start of the file counts as well as one right after the info block.
 TPage ReadPage(std::string_view bytes) {
-    auto [bom, bomLength] = ByteOrderMark(bytes);
+    const auto [bom, bomLength] = HtmlParsing::ByteOrderMark(bytes);
     bytes.remove_prefix(bomLength);
     TPage page;
     page.SourceURL = BlockValue(SplitInfoBlock(bytes), "ORIGINAL_URL");
-    if (!*bom) {
-        std::tie(bom, bomLength) = ByteOrderMark(bytes);
-        bytes.remove_prefix(bomLength);
-    }
-    std::string label = bom;
-    if (label.empty()) {
-        label = DeclaredCharset(bytes);
-        const std::string name = Charset::IconvName(label);
-        if (name.empty()) label.clear();
-        else if (name.starts_with("UTF-16") || name.starts_with("UTF-32")) label = "utf-8";
-    }
-    page.Utf8 = Charset::ToUtf8(bytes, label);
-    if (!CodePage::IsValidUtf8(page.Utf8)) page.Utf8 = Charset::ToUtf8(page.Utf8, "utf-8");
+    page.Utf8 = HtmlParsing::PageToUtf8(bytes, bom);
     return page;
 }
 
@@ -220,8 +139,6 @@ bool HoldsRawText(const GumboNode* parent) {
             return false;
     }
 }
-
-bool IsHtmlTag(const GumboNode* node, GumboTag tag);
 
 // Elements a note's section never carries: they would run or load something, or change the
 // report around the note (its address base, its character set, its refresh).
@@ -269,27 +186,6 @@ std::string TagName(const GumboElement& e) {
         if (const char* fixed = gumbo_normalize_svg_tagname(&piece)) name = fixed;
     }
     return name;
-}
-
-void AppendEscaped(std::string& out, const char* text, bool attribute) {
-    const char* run = text;
-    for (const char* p = text; *p; ++p) {
-        const char* entity = nullptr;
-        switch (*p) {
-            case '&': entity = "&amp;"; break;
-            case '<': entity = "&lt;"; break;
-            case '>': entity = "&gt;"; break;
-            case '"': entity = attribute ? "&quot;" : nullptr; break;
-            case '\xC2': entity = p[1] == '\xA0' ? "&nbsp;" : nullptr; break;
-            default: break;
-        }
-        if (!entity) continue;
-        out.append(run, p - run);
-        out += entity;
-        if (*p == '\xC2') ++p;
-        run = p + 1;
-    }
-    out.append(run);
 }
 
 // ---- Addresses ----
@@ -500,39 +396,33 @@ public:
     bool Styled() const { return FStyled; }
     const std::string& Scope() const { return FScope; }
 
-    // Written without recursion: a hostile note may nest elements as deep as it likes.
-    void Append(std::string& out, const GumboNode* node) {
-        Enter(out, node);
-        while (!FOpen.empty()) {
-            TFrame& top = FOpen.back();
-            const GumboVector& children = top.Node->v.element.children;
-            if (top.Next < children.length) {
-                Enter(out, static_cast<const GumboNode*>(children.data[top.Next++]));
-                continue;
-            }
-            if (!top.Name.empty()) out += "</" + top.Name + ">";
-            FOpen.pop_back();
-        }
+    // Written without recursion: a hostile note may nest elements as deep as the parser lets
+    // it. False when stop said so before the end (it is asked now and then).
+    bool Append(std::string& out, const GumboNode* node, const std::atomic<bool>* stop) {
+        return HtmlParsing::Walk(
+            node,
+            [&](const GumboNode* n) {
+                if (stop && (++FVisited & 1023) == 0 && stop->load(std::memory_order_relaxed)) return TVisit::Stop;
+                return Enter(out, n);
+            },
+            [&](const GumboNode* n) {
+                const std::string name = ElementName(n);
+                if (!name.empty()) out += "</" + name + ">";
+            });
     }
 
 private:
-    struct TFrame {
-        const GumboNode* Node;
-        std::string Name;
-        unsigned Next;
-    };
-
-    void Enter(std::string& out, const GumboNode* node) {
+    // Writes the node's start (or all of it); whether its children follow.
+    TVisit Enter(std::string& out, const GumboNode* node) {
         switch (node->type) {
             case GUMBO_NODE_ELEMENT:
             case GUMBO_NODE_TEMPLATE:
-                EnterElement(out, node);
-                break;
+                return EnterElement(out, node);
             case GUMBO_NODE_TEXT:
             case GUMBO_NODE_WHITESPACE:
             case GUMBO_NODE_CDATA:
                 if (HoldsRawText(node->parent)) out += node->v.text.text;
-                else AppendEscaped(out, node->v.text.text, false);
+                else Strings::AppendHtmlEscaped(out, node->v.text.text, Strings::EscapeNoBreakSpace);
                 break;
             case GUMBO_NODE_COMMENT:
                 out += "<!--";
@@ -542,11 +432,20 @@ private:
             default:
                 break;
         }
+        return TVisit::Skip;
     }
 
-    void EnterElement(std::string& out, const GumboNode* node) {
+    // The name an element is written with; "" when only its content is kept.
+    static std::string ElementName(const GumboNode* node) {
+        std::string name = TagName(node->v.element);
+        if (IsHtmlTag(node, GUMBO_TAG_PLAINTEXT) || IsHtmlTag(node, GUMBO_TAG_XMP)) name = "pre";
+        if (!IsPlainName(name)) name.clear();
+        return name;
+    }
+
+    TVisit EnterElement(std::string& out, const GumboNode* node) {
         const GumboElement& e = node->v.element;
-        if (IsDropped(node)) return;
+        if (IsDropped(node)) return TVisit::Skip;
         if (e.tag == GUMBO_TAG_STYLE) {
             std::string css;
             for (unsigned i = 0; i < e.children.length; ++i) {
@@ -555,13 +454,11 @@ private:
             }
             out += "<style>" + ScopedStyleSheet(css, "#" + FScope) + "</style>";
             FStyled = true;
-            return;
+            return TVisit::Skip;
         }
-        std::string name = TagName(e);
-        if (IsHtmlTag(node, GUMBO_TAG_PLAINTEXT) || IsHtmlTag(node, GUMBO_TAG_XMP)) name = "pre";
-        if (!IsPlainName(name)) name.clear();  // its content is kept without it
+        const std::string name = ElementName(node);
         if (!name.empty()) AppendStartTag(out, node, name);
-        if (!IsVoidElement(e)) FOpen.push_back({node, std::move(name), 0});
+        return IsVoidElement(e) ? TVisit::Skip : TVisit::Descend;
     }
 
     void AppendStartTag(std::string& out, const GumboNode* node, const std::string& name) {
@@ -582,8 +479,9 @@ private:
             }
             out += a->name;
             out += "=\"";
-            if (IsHtmlTag(node, GUMBO_TAG_IMG) && attribute == "src") AppendEscaped(out, PictureAddress(a->value).c_str(), true);
-            else AppendEscaped(out, a->value, true);
+            constexpr unsigned escapes = Strings::EscapeQuote | Strings::EscapeNoBreakSpace;
+            if (IsHtmlTag(node, GUMBO_TAG_IMG) && attribute == "src") Strings::AppendHtmlEscaped(out, PictureAddress(a->value), escapes);
+            else Strings::AppendHtmlEscaped(out, a->value, escapes);
             out += '"';
         }
         out += '>';
@@ -599,57 +497,49 @@ private:
     }
 
     std::string FScope, FPictureBase, FCompanion, FCompanionEncoded;
-    std::vector<TFrame> FOpen;
     bool FStyled = false;
+    unsigned FVisited = 0;
 };
-
-bool IsElement(const GumboNode* node) { return node->type == GUMBO_NODE_ELEMENT || node->type == GUMBO_NODE_TEMPLATE; }
-
-bool IsHtmlTag(const GumboNode* node, GumboTag tag) {
-    return IsElement(node) && node->v.element.tag == tag && node->v.element.tag_namespace == GUMBO_NAMESPACE_HTML;
-}
 
 // document.title: the text of the first title element, white space stripped and collapsed.
 std::string FindTitle(const GumboNode* document) {
-    std::vector<const GumboNode*> pending{document};
-    while (!pending.empty()) {
-        const GumboNode* node = pending.back();
-        pending.pop_back();
-        if (IsHtmlTag(node, GUMBO_TAG_TITLE)) {
-            std::string text;
-            const GumboVector& children = node->v.element.children;
-            for (unsigned i = 0; i < children.length; ++i) {
-                const auto* child = static_cast<const GumboNode*>(children.data[i]);
-                if (child->type == GUMBO_NODE_TEXT || child->type == GUMBO_NODE_WHITESPACE) text += child->v.text.text;
-            }
-            std::string collapsed;
-            for (const char c : text) {
-                if (!IsHtmlSpace(c)) collapsed += c;
-                else if (!collapsed.empty() && collapsed.back() != ' ') collapsed += ' ';
-            }
-            if (!collapsed.empty() && collapsed.back() == ' ') collapsed.pop_back();
-            return collapsed;
-        }
-        if (node->type != GUMBO_NODE_DOCUMENT && !IsElement(node)) continue;
-        const GumboVector& children = node->type == GUMBO_NODE_DOCUMENT ? node->v.document.children : node->v.element.children;
-        for (unsigned i = children.length; i > 0; --i) pending.push_back(static_cast<const GumboNode*>(children.data[i - 1]));
+    const GumboNode* title = nullptr;
+    HtmlParsing::Walk(document, [&](const GumboNode* node) {
+        if (!IsHtmlTag(node, GUMBO_TAG_TITLE)) return TVisit::Descend;
+        title = node;
+        return TVisit::Stop;
+    });
+    if (!title) return {};
+    std::string text;
+    const GumboVector& children = title->v.element.children;
+    for (unsigned i = 0; i < children.length; ++i) {
+        const auto* child = static_cast<const GumboNode*>(children.data[i]);
+        if (child->type == GUMBO_NODE_TEXT || child->type == GUMBO_NODE_WHITESPACE) text += child->v.text.text;
     }
-    return {};
+    std::string collapsed;
+    for (const char c : text) {
+        if (!IsHtmlSpace(c)) collapsed += c;
+        else if (!collapsed.empty() && collapsed.back() != ' ') collapsed += ' ';
+    }
+    if (!collapsed.empty() && collapsed.back() == ' ') collapsed.pop_back();
+    return collapsed;
 }
 
 class TGumboDocument final : public THTMLDocument {
 public:
     // fileName is the note's file (its companion folder's references are left alone), empty
-    // when the page is not a note file.
-    TGumboDocument(TPage page, std::string location, const std::string& fileName,
-                   const GumboOptions& options = ParserOptions())
+    // when the page is not a note file. When stop turns true the document is left unfinished.
+    TGumboDocument(const TPage& page, std::string location, const std::string& fileName,
+                   const GumboOptions& options = ParserOptions(), const std::atomic<bool>* stop = nullptr)
         : FLocation(std::move(location)) {
-        GumboOptions parserOptions = options;
-        GumboOutput* output = gumbo_parse_with_options(&parserOptions, page.Utf8.data(), page.Utf8.size());
-        if (output && output->root) Serialise(output, page.SourceURL, fileName);
+        HtmlParsing::TTree tree = HtmlParsing::Parse(page.Utf8, options);
+        FFinished = !tree || !tree->root || Serialise(tree.get(), page.SourceURL, fileName, stop);
         // A tree in an arena goes with the arena's reset; walking it to free nothing is skipped.
-        if (output && !parserOptions.userdata) gumbo_destroy_output(&parserOptions, output);
+        if (options.userdata) tree.release();
     }
+
+    // False when the parse was stopped before the document was done.
+    bool Finished() const { return FFinished; }
 
     std::string Title() const override { return FTitle; }
     std::string Location() const override { return FLocation; }
@@ -661,21 +551,19 @@ public:
 private:
     // Every child node of the body (or of a frameset, for a frames page), text included, in
     // order. A note with style sheets comes as one element that wraps them in its scope.
-    void Serialise(const GumboOutput* output, const std::string& sourceURL, const std::string& fileName) {
+    bool Serialise(const GumboOutput* output, const std::string& sourceURL, const std::string& fileName,
+                   const std::atomic<bool>* stop) {
         FTitle = FromUtf8(FindTitle(output->document));
         const GumboNode* body = nullptr;
         const GumboNode* base = nullptr;
-        std::vector<const GumboNode*> pending{output->root};
-        while (!pending.empty() && (!body || !base)) {
-            const GumboNode* node = pending.back();
-            pending.pop_back();
-            if (!body && node->parent == output->root && (IsHtmlTag(node, GUMBO_TAG_BODY) || IsHtmlTag(node, GUMBO_TAG_FRAMESET))) body = node;
+        const GumboNode* root = output->root;
+        HtmlParsing::Walk(root, [&](const GumboNode* node) {
+            if (!body && node->parent == root && (IsHtmlTag(node, GUMBO_TAG_BODY) || IsHtmlTag(node, GUMBO_TAG_FRAMESET))) body = node;
             if (!base && IsHtmlTag(node, GUMBO_TAG_BASE)) base = node;
-            if (!IsElement(node) || (node != output->root && node->parent != output->root)) continue;  // base: in head or body
-            for (unsigned i = 0; i < node->v.element.children.length; ++i)
-                pending.push_back(static_cast<const GumboNode*>(node->v.element.children.data[i]));
-        }
-        if (!body) return;
+            if (body && base) return TVisit::Stop;
+            return node == root || node->parent == root ? TVisit::Descend : TVisit::Skip;  // base: in head or body
+        });
+        if (!body) return true;
         std::string pictureBase = sourceURL;
         if (base) {
             if (const GumboAttribute* href = gumbo_get_attribute(&base->v.element.attributes, "href"))
@@ -694,16 +582,18 @@ private:
                 continue;
             }
             std::string html;
-            serialiser.Append(html, child);
+            if (!serialiser.Append(html, child, stop)) return false;
             if (!html.empty()) FChildren.push_back(FromUtf8(std::move(html)));
         }
         if (!FChildren.empty() && FChildren.back() == " ") FChildren.pop_back();
-        if (!serialiser.Styled()) return;
+        if (!serialiser.Styled()) return true;
         std::string wrapped = "<div id=\"" + serialiser.Scope() + "\">";
         for (const std::string& child : FChildren) wrapped += child;
         FChildren.assign(1, wrapped + "</div>");
+        return true;
     }
 
+    bool FFinished = true;
     std::string FLocation;
     std::string FTitle;
     std::vector<std::string> FChildren;
@@ -716,7 +606,8 @@ struct TLoadJob {
     explicit TLoadJob(std::string fileName) : FileName(std::move(fileName)) {}
 
     const std::string FileName;
-    std::atomic<bool> Abandoned = false;  // let go before a worker took it: it is skipped
+    // Let go by the loader: a worker skips it, or stops working on it and drops what it made.
+    std::atomic<bool> Abandoned = false;
     std::mutex Lock;
     std::condition_variable Ready;
     bool Done = false;
@@ -741,14 +632,20 @@ struct TLoadJob {
     }
 
     // Notes of ordinary size are parsed in the worker's arena; a very large one (whose tree
-    // could need a great deal more) with the allocator, so its memory goes back at once.
+    // could need a great deal more) with the allocator, so its memory goes back at once. Null
+    // when the job was abandoned on the way.
     std::unique_ptr<THTMLDocument> ParseAndSerialise(std::string bytes) {
         constexpr size_t ArenaSourceBytes = 4 << 20;
-        if (bytes.size() > ArenaSourceBytes) return ParseHTMLDocument(std::move(bytes), FileURL(FileName), FileName);
+        const TPage page = ReadPage(bytes);
+        bytes = std::string();
+        if (Abandoned) return nullptr;
         thread_local TParseArena arena;
-        arena.Reset();
-        auto document = std::make_unique<TGumboDocument>(ReadPage(bytes), FileURL(FileName), FileName, arena.Options());
-        arena.Reset();
+        const bool inArena = page.Utf8.size() <= ArenaSourceBytes;
+        if (inArena) arena.Reset();
+        auto document = std::make_unique<TGumboDocument>(page, FileURL(FileName), FileName,
+                                                         inArena ? arena.Options() : ParserOptions(), &Abandoned);
+        if (inArena) arena.Reset();
+        if (!document->Finished()) return nullptr;
         return document;
     }
 
@@ -766,8 +663,9 @@ struct TLoadJob {
 };
 
 // Worker threads, one per processor, started with the first job. Going away, the pool drops
-// the jobs nobody has started and waits for the parses under way (a note's parse takes
-// milliseconds), so no worker outlives the run that started it.
+// the jobs nobody has started and waits for the parses under way, which the loader has
+// abandoned first (so they stop soon, and the parser's guard bounds a parse's time), so no
+// worker outlives the run that started it.
 class TParsePool {
 public:
     ~TParsePool() {
@@ -867,67 +765,6 @@ std::unique_ptr<TDocumentLoader> Create() { return std::make_unique<TGumboLoader
 
 std::unique_ptr<THTMLDocument> ParseHTMLDocument(std::string bytes, const std::string& location, const std::string& fileName) {
     return std::make_unique<TGumboDocument>(ReadPage(bytes), location, fileName);
-}
-
-std::string DeclaredCharset(std::string_view bytes) {
-    const std::string_view head = bytes.substr(0, PrescanBytes);
-    size_t p = 0;
-    std::string name, value;
-    while ((p = head.find('<', p)) != std::string_view::npos) {
-        if (head.compare(p, 4, "<!--") == 0) {
-            const size_t close = head.find("-->", p + 2);
-            if (close == std::string_view::npos) break;
-            p = close + 3;
-        } else if (OpensTag(head, p, "meta")) {
-            p += 5;
-            std::string charset, httpEquiv, content;
-            while (NextAttribute(head, p, name, value)) {
-                if (name == "charset" && charset.empty()) charset = value;
-                else if (name == "http-equiv") httpEquiv = Strings::AsciiLower(value);
-                else if (name == "content") content = value;
-            }
-            if (charset.empty() && httpEquiv == "content-type") charset = CharsetFromContent(content);
-            charset = Strings::Trim(charset);
-            if (!charset.empty()) return charset;
-        } else if (OpensTag(head, p, "body")) {
-            break;
-        } else if (p + 1 < head.size() && std::isalpha(static_cast<unsigned char>(head[p + 1]))) {
-            // Another tag: its attributes are skipped whole, so a ">" inside a quoted value
-            // does not end it.
-            while (++p < head.size() && !IsHtmlSpace(head[p]) && head[p] != '>') {}
-            while (NextAttribute(head, p, name, value)) {}
-        } else if (p + 1 < head.size() && std::strchr("!/?", head[p + 1])) {
-            // An end tag, a declaration or a processing instruction.
-            const size_t close = head.find('>', p + 1);
-            if (close == std::string_view::npos) break;
-            p = close + 1;
-        } else {
-            ++p;
-        }
-    }
-    return {};
-}
-
-std::string FileURL(const std::string& path) {
-    std::string absolute = path;
-    if (absolute.empty() || absolute[0] != '/') {
-        char cwd[4096];
-        if (::getcwd(cwd, sizeof cwd)) absolute = FileSystem::IncludeTrailingPathDelimiter(cwd) + absolute;
-    }
-    const std::string utf8 = CodePage::IsUtf8() ? absolute : CodePage::Utf16ToUtf8(CodePage::AnsiToWide(absolute));
-    static const char* Hex = "0123456789ABCDEF";
-    std::string url = "file://";
-    for (const unsigned char c : utf8) {
-        const bool plain = (c < 0x80 && std::isalnum(c)) || (c != 0 && std::strchr("/-._~!$&'()*+,;=:@", c));
-        if (plain) {
-            url += static_cast<char>(c);
-        } else {
-            url += '%';
-            url += Hex[c >> 4];
-            url += Hex[c & 15];
-        }
-    }
-    return url;
 }
 
 std::string FileBytesToUtf8(std::string bytes) { return ReadPage(bytes).Utf8; }

@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Strings.h"
 #include "reports/GumboDocumentLoader.h"
+#include "store/HtmlParsing.h"
 #include "settings/Trap.h"
 #include "store/NoteFile.h"
 #include "store/TextHelpers.h"
@@ -41,11 +42,7 @@ void ReplaceEvery(std::string& text, std::string_view what, std::string_view wit
 }
 
 // Text for a place between tags or in a quoted attribute value.
-std::string Escaped(std::string_view text) {
-    std::string out;
-    Strings::AppendHtmlEscaped(out, text, true);
-    return out;
-}
+std::string Escaped(std::string_view text) { return Strings::HtmlEscaped(text, Strings::EscapeQuote | Strings::EscapeApostrophe); }
 
 // Each placeholder in turn, on the result of the one before.
 void ReplaceAllOf(std::string& text, std::initializer_list<TPlaceholder> placeholders) {
@@ -67,7 +64,7 @@ void PointAtCompanionFolder(std::string& section, const std::string& fileName) {
     ReplaceEvery(section, relative, noteFolder + relative, noteFolder);
     const std::string encoded = Strings::PercentEncode(relative, "/");
     if (encoded != relative) {
-        const std::string folderURL = "file://" + Strings::PercentEncode(noteFolder, "/");
+        const std::string folderURL = HtmlParsing::FileURL(noteFolder);
         ReplaceEvery(section, encoded, folderURL + encoded, folderURL);
     }
 }

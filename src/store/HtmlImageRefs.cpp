@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 
 namespace HtmlImageRefs {
 
@@ -39,13 +38,9 @@ bool ValueSpan(const GumboAttribute& attr, std::string_view html, size_t& offset
     return true;
 }
 
-// Walks the parse tree without recursion, so deeply nested input cannot exhaust the stack.
 void Collect(const GumboNode* root, std::string_view html, std::vector<TImageRef>& refs) {
-    std::vector<const GumboNode*> stack = {root};
-    while (!stack.empty()) {
-        const GumboNode* node = stack.back();
-        stack.pop_back();
-        if (node->type != GUMBO_NODE_ELEMENT && node->type != GUMBO_NODE_TEMPLATE) continue;
+    HtmlParsing::Walk(root, [&](const GumboNode* node) {
+        if (!HtmlParsing::IsElement(node)) return HtmlParsing::TVisit::Skip;
         const GumboElement& element = node->v.element;
         if (IsImageElement(element)) {
             const GumboAttribute* src = Attribute(element, "src");
@@ -55,24 +50,13 @@ void Collect(const GumboNode* root, std::string_view html, std::vector<TImageRef
                 refs.push_back(std::move(ref));
             }
         }
-        for (unsigned i = element.children.length; i > 0; --i)
-            stack.push_back(static_cast<const GumboNode*>(element.children.data[i - 1]));
-    }
+        return HtmlParsing::TVisit::Descend;
+    });
     std::sort(refs.begin(), refs.end(), [](const TImageRef& a, const TImageRef& b) { return a.Offset < b.Offset; });
 }
 
 // The value may stand in single quotes in the page, so apostrophes are escaped too.
-std::string EscapeAttribute(std::string_view text) {
-    std::string out;
-    Strings::AppendHtmlEscaped(out, text, true);
-    return out;
-}
-
-using HtmlParsing::ParserOptions;
-
-struct TOutputDeleter {
-    void operator()(GumboOutput* output) const { gumbo_destroy_output(&ParserOptions(), output); }
-};
+std::string EscapeAttribute(std::string_view text) { return Strings::HtmlEscaped(text, Strings::EscapeQuote | Strings::EscapeApostrophe); }
 
 }  // namespace
 
@@ -89,9 +73,8 @@ bool MayHoldPictures(std::string_view html) {
 std::vector<TImageRef> FindImageRefs(std::string_view html) {
     std::vector<TImageRef> refs;
     if (!MayHoldPictures(html)) return refs;
-    std::unique_ptr<GumboOutput, TOutputDeleter> output(
-        gumbo_parse_with_options(&ParserOptions(), html.data(), html.size()));
-    if (output) Collect(output->root, html, refs);
+    // A page the parser would read only in part gives the pictures of that part.
+    if (const HtmlParsing::TTree tree = HtmlParsing::Parse(html)) Collect(tree->root, html, refs);
     return refs;
 }
 

@@ -5,6 +5,7 @@
 #include "platform/Strings.h"
 #include "store/FileOperations.h"
 #include "store/HtmlImageRefs.h"
+#include "store/HtmlParsing.h"
 
 #include <algorithm>
 #include <array>
@@ -95,7 +96,7 @@ bool IsLocalAddress(const std::string& address) {
 
 std::string ResolveUrl(const std::string& base, const std::string& reference) {
     std::string baseUrl = Strings::Trim(base);
-    if (baseUrl.size() > 1 && baseUrl[0] == '/' && baseUrl[1] != '/') baseUrl = "file://" + Strings::PercentEncode(baseUrl, "/");
+    if (baseUrl.size() > 1 && baseUrl[0] == '/' && baseUrl[1] != '/') baseUrl = HtmlParsing::FileURL(baseUrl);
     const TUrlParts b = SplitUrl(baseUrl);
     TUrlParts r = SplitUrl(Strings::Trim(reference));
     if (!r.Scheme.empty() || b.Scheme.empty()) {
@@ -130,26 +131,6 @@ std::string ResolveUrl(const std::string& base, const std::string& reference) {
     t.HasQuery = r.HasQuery;
     t.Query = r.Query;
     return JoinUrl(t);
-}
-
-std::string PercentDecode(std::string_view text) {
-    auto hex = [](char c) -> int {
-        if (c >= '0' && c <= '9') return c - '0';
-        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-        return -1;
-    };
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && hex(text[i + 1]) >= 0 && hex(text[i + 2]) >= 0) {
-            out += static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2]));
-            i += 2;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
 }
 
 std::string SniffPictureSuffix(std::string_view b) {
@@ -246,7 +227,7 @@ TNoteImageSaver::TKind TNoteImageSaver::Classify(const std::string& address, TIm
             rest = rest.substr(slash);
         }
         const size_t query = rest.find('?');
-        image.LocalPath = Utf8ToAnsi(NoteImages::PercentDecode(rest.substr(0, query)));
+        image.LocalPath = Utf8ToAnsi(Strings::PercentDecode(rest.substr(0, query)));
         return image.LocalPath.empty() || image.LocalPath[0] != '/' ? TKind::None : TKind::File;
     }
     if (Strings::StartsWith(lower, "http://") || Strings::StartsWith(lower, "https://")) return TKind::Web;
@@ -274,7 +255,7 @@ bool TNoteImageSaver::DecodeData(TImage& image) const {
     const std::string header = Strings::AsciiLower(text.substr(5, comma - 5));
     if (!Strings::StartsWith(header, "image/")) return false;
     if (static_cast<std::int64_t>(text.size() - comma) > FLimits.MaxImageBytes * 4 / 3 + 4) return false;
-    const std::string payload = NoteImages::PercentDecode(std::string_view(text).substr(comma + 1));
+    const std::string payload = Strings::PercentDecode(std::string_view(text).substr(comma + 1));
     image.Bytes = Strings::EndsWith(header, ";base64") ? DecodeBase64(payload) : payload;
     if (image.Bytes.empty() || static_cast<std::int64_t>(image.Bytes.size()) > FLimits.MaxImageBytes) return false;
     std::string type = header.substr(6, header.find(';') == std::string::npos ? std::string::npos : header.find(';') - 6);
@@ -293,7 +274,7 @@ void TNoteImageSaver::FetchAll(std::vector<TImage*>& images) {
         if (results[i].empty() || static_cast<std::int64_t>(results[i].size()) > FLimits.MaxImageBytes) continue;
         TImage& image = *images[i];
         std::string base, suffix;
-        NameParts(NoteImages::PercentDecode(image.Url.substr(0, image.Url.find('?'))), base, suffix);
+        NameParts(Strings::PercentDecode(image.Url.substr(0, image.Url.find('?'))), base, suffix);
         image.Bytes = std::move(results[i]);
         image.Suffix = PictureSuffix(image.Bytes, suffix);
         image.BaseName = Utf8ToAnsi(base);

@@ -37,8 +37,6 @@ std::string ResolveUrl(const std::string& base, const std::string& reference);
 bool IsLocalAddress(const std::string& address);
 // The file extension (without the dot) a picture's bytes say it has, else "" .
 std::string SniffPictureSuffix(std::string_view bytes);
-// %XX escapes decoded, everything else kept.
-std::string PercentDecode(std::string_view text);
 
 }  // namespace NoteImages
 

@@ -14,12 +14,6 @@ namespace {
 std::string Ansi(const std::u16string& text) { return CodePage::WideToAnsi(text); }
 std::u16string Wide(const std::string& ansi) { return CodePage::AnsiToWide(ansi); }
 
-std::string Escaped(std::string_view text) {
-    std::string out;
-    Strings::AppendHtmlEscaped(out, text);
-    return out;
-}
-
 // UTF-8 HTML as the bytes of the note file.
 std::string FileBytes(const std::string& utf8) {
     return CodePage::IsUtf8() ? utf8 : NoteWriter::EncodeHtml(CodePage::Utf8ToUtf16(utf8));
@@ -29,7 +23,7 @@ std::string CharsetName() { return CodePage::IsUtf8() ? std::string("UTF-8") : C
 
 std::string NewNoteDocument(const std::u16string& title, const std::string& body) {
     return "<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=" + CharsetName() +
-           "\">\r\n<title>" + Escaped(CodePage::Utf16ToUtf8(title)) + "</title>\r\n</head>\r\n<body>\r\n" + body +
+           "\">\r\n<title>" + Strings::HtmlEscaped(CodePage::Utf16ToUtf8(title)) + "</title>\r\n</head>\r\n<body>\r\n" + body +
            "\r\n</body>\r\n</html>\r\n";
 }
 
@@ -38,8 +32,8 @@ std::string AppendedPart(const std::u16string& url, const std::u16string& origin
     std::string part = "\r\n<hr>\r\n";
     if (!url.empty()) {
         const std::u16string& caption = originalTitle.empty() ? url : originalTitle;
-        part += "<p><small><a href=\"" + Escaped(CodePage::Utf16ToUtf8(url)) + "\">" +
-                Escaped(CodePage::Utf16ToUtf8(caption)) + "</a></small></p>\r\n";
+        part += "<p><small><a href=\"" + Strings::HtmlEscaped(CodePage::Utf16ToUtf8(url)) + "\">" +
+                Strings::HtmlEscaped(CodePage::Utf16ToUtf8(caption)) + "</a></small></p>\r\n";
     }
     return part + body + "\r\n";
 }

@@ -20,4 +20,30 @@ TEST(AnsiCompareTextKey, KeysOrderAsTheComparisonDoes) {
     }
 }
 
+// The one HTML escaper: "&", "<" and ">" always, the rest as the place needs it.
+TEST(HtmlEscaped, EscapesWhatThePlaceNeeds) {
+    struct Case { const char* text; unsigned escapes; const char* html; };
+    const Case cases[] = {
+        {"a & b < c > d", 0, "a &amp; b &lt; c &gt; d"},
+        {"say \"it's\"", 0, "say \"it's\""},
+        {"say \"it's\"", Strings::EscapeQuote, "say &quot;it's&quot;"},
+        {"say \"it's\"", Strings::EscapeQuote | Strings::EscapeApostrophe, "say &quot;it&#39;s&quot;"},
+        {"a\xC2\xA0" "b \xC2\xA9", Strings::EscapeNoBreakSpace, "a&nbsp;b \xC2\xA9"},
+        {"a\xC2\xA0" "b", 0, "a\xC2\xA0" "b"},
+        {"trail\xC2", Strings::EscapeNoBreakSpace, "trail\xC2"},
+        {"", Strings::EscapeQuote, ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Strings::HtmlEscaped(c.text, c.escapes), c.html) << c.text;
+    std::string out = "<p>";
+    Strings::AppendHtmlEscaped(out, "x\"y");
+    EXPECT_EQ(out, "<p>x&quot;y") << "the default suits text and double-quoted values";
+}
+
+TEST(PercentEncoding, EncodesAndDecodes) {
+    EXPECT_EQ(Strings::PercentEncode("a b/c%~\xC3\xA9"), "a%20b%2Fc%25~%C3%A9");
+    EXPECT_EQ(Strings::PercentEncode("a b/c", "/"), "a%20b/c");
+    EXPECT_EQ(Strings::PercentDecode("a%20b%2fc%C3%A9"), "a b/c\xC3\xA9");
+    EXPECT_EQ(Strings::PercentDecode("100% %zz %4"), "100% %zz %4") << "what is no escape stays";
+}
+
 }  // namespace

@@ -1,7 +1,8 @@
 // The gumbo document loader: what a note's body children look like as outer HTML, the
-// title, the character set of the file, its URL, and a load that is aborted while it waits.
+// title, the character set of the file, and a load that is aborted while it waits.
 #include "TestEnvironment.h"
 #include "reports/GumboDocumentLoader.h"
+#include "store/HtmlParsing.h"
 
 #include <gtest/gtest.h>
 
@@ -52,24 +53,6 @@ TEST(GumboDocument, TitleAndLocation) {
     EXPECT_EQ(ParseHTMLDocument("<p>no title</p>", "")->Title(), "");
 }
 
-TEST(GumboDocument, DeclaredCharset) {
-    struct Case { const char* html; const char* charset; };
-    const Case cases[] = {
-        {"<!--NOTEXMLINFOBEGIN\r\n<NOTE><COMMENTS><meta charset=koi8-r></COMMENTS></NOTE>\r\nNOTEXMLINFOEND-->\r\n"
-         "<html><head><meta charset=\"windows-1251\">", "windows-1251"},
-        {"<META CHARSET = 'latin1' >", "latin1"},
-        {"<meta content=\"text/html;charset=utf-8\" http-equiv=\"Content-Type\">", "utf-8"},
-        {"<meta http-equiv=content-type content='text/html; charset = \"iso-8859-2\"'>", "iso-8859-2"},
-        {"<meta name=x content=\"charset=koi8-r\"><meta charset=>", ""},
-        {"<p title=\"<meta charset=x>\">", ""},
-        {"<metadata charset=x>", ""},
-        {"<body><meta charset=x>", ""},
-        {"a < b <meta charset=x>", "x"},
-        {"<!-- never closed <meta charset=x>", ""},
-    };
-    for (const auto& c : cases) EXPECT_EQ(DeclaredCharset(c.html), c.charset) << c.html;
-}
-
 TEST(GumboDocument, ReadsTheFilesCharacterSet) {
     struct Case { std::string bytes; const char* child; };
     const Case cases[] = {
@@ -83,11 +66,6 @@ TEST(GumboDocument, ReadsTheFilesCharacterSet) {
     for (const auto& c : cases) EXPECT_EQ(BodyChildren(c.bytes), TLines{c.child}) << c.bytes;
 }
 
-TEST(GumboDocument, FileURL) {
-    EXPECT_EQ(FileURL("/home/u/My Notes/a#1%?.html"), "file:///home/u/My%20Notes/a%231%25%3F.html");
-    EXPECT_EQ(FileURL("/x/Gr\xC3\xBC\xC3\x9F" "e (1).html"), "file:///x/Gr%C3%BC%C3%9Fe%20(1).html");
-}
-
 TEST(GumboDocumentLoader, LoadsAFileOrGivesNothing) {
     const std::string dir = TestEnv::MakeTempDir("loader");
     TestEnv::WriteFile(dir + "note one.html", "<title>T</title><p>a</p>\r\n<p>b</p>");
@@ -96,7 +74,7 @@ TEST(GumboDocumentLoader, LoadsAFileOrGivesNothing) {
     ASSERT_TRUE(document);
     EXPECT_EQ(Children(*document), (TLines{"<p>a</p>", " ", "<p>b</p>"}));
     EXPECT_EQ(document->Title(), "T");
-    EXPECT_EQ(document->Location(), FileURL(dir + "note one.html"));
+    EXPECT_EQ(document->Location(), HtmlParsing::FileURL(dir + "note one.html"));
     EXPECT_FALSE(loader->Load(dir + "missing.html", nullptr));
     EXPECT_FALSE(loader->Load(dir, nullptr)) << "a folder is no document";
     int asked = 0;

@@ -10,6 +10,7 @@
 #include "reports/GumboDocumentLoader.h"
 #include "reports/ReportRun.h"
 #include "settings/Options.h"
+#include "store/HtmlParsing.h"
 #include "store/NoteFile.h"
 
 #include <algorithm>
@@ -145,7 +146,7 @@ TWords PageWords(const std::string& bytes) {
         }
     }
     if (label.empty()) {
-        label = GumboDocumentLoader::DeclaredCharset(page);
+        label = HtmlParsing::DeclaredCharset(page);
         const std::string name = Charset::IconvName(label);
         if (name.empty()) label.clear();
         if (name.starts_with("UTF-16") || name.starts_with("UTF-32")) label = "utf-8";

@@ -10,6 +10,7 @@
 #include "reports/RepGenerator.h"
 #include "reports/ReportRun.h"
 #include "settings/Options.h"
+#include "store/HtmlParsing.h"
 #include "store/NoteFile.h"
 #include "store/StoreListing.h"
 
@@ -237,6 +238,65 @@ TEST_F(MakeReport, CancelMakesNoReportAndKeepsThePreviousOne) {
     }
 }
 
+// A page of <div>s opened and never closed, after a paragraph.
+std::string NestedDivs(size_t bytes) {
+    std::string html = "<p>top</p>";
+    html.reserve(bytes + 16);
+    while (html.size() + 5 <= bytes) html += "<div>";
+    return html + "deep";
+}
+
+TEST_F(MakeReport, DeeplyNestedNotesAreReportedUpToTheNestingLimit) {
+    const size_t sizes[] = {25u << 10, 100u << 10, 500u << 10, 2u << 20, 10u << 20};
+    std::vector<std::string> files;
+    for (const size_t bytes : sizes) files.push_back(Note("Deep/n" + std::to_string(bytes), NestedDivs(bytes)));
+    std::vector<std::string> before;
+    for (const std::string& file : files) before.push_back(TestEnv::ReadFile(file));
+    const std::string report = TestEnv::ReadFile(Run("Deep"));
+    for (const size_t bytes : sizes) {
+        const size_t at = report.find("<h2>n" + std::to_string(bytes) + "</h2><p>top</p>");
+        ASSERT_NE(at, std::string::npos) << bytes;
+        EXPECT_EQ(report.find("<div>", at), report.find("<div><div><div><div><div><div><div><div>", at)) << bytes;
+    }
+    EXPECT_EQ(report.find("deep"), std::string::npos) << "what lies past the limit is left out of the report";
+    EXPECT_EQ(Progress.Steps, 6);
+    for (size_t i = 0; i < files.size(); ++i) EXPECT_TRUE(TestEnv::ReadFile(files[i]) == before[i]) << "the note stays as it was";
+}
+
+TEST_F(MakeReport, TagSoupIsReportedWithItsNestingBounded) {
+    struct Case { const char* name; std::string unit; };
+    const Case cases[] = {{"table", "<table><tr><td>"}, {"b", "<b>"}, {"a", "<a href=x>"}, {"mixed", "<table><td><b><a href=#>x"}};
+    for (const auto& c : cases) {
+        std::string html = "<p>top</p>";
+        while (html.size() < (2u << 20)) html += c.unit;
+        Note(std::string("Soup/") + c.name, html + "end");
+    }
+    const std::string report = TestEnv::ReadFile(Run("Soup"));
+    for (const auto& c : cases) EXPECT_NE(report.find(std::string("<h2>") + c.name + "</h2><p>top</p>"), std::string::npos) << c.name;
+    std::string deepest;  // more bold elements closed in a row than the parser may nest
+    for (int i = 0; i < 600; ++i) deepest += "</b>";
+    EXPECT_EQ(report.find(deepest), std::string::npos);
+    EXPECT_EQ(Progress.Steps, 5);
+}
+
+// A run cancelled while its workers read large hostile notes ahead: no report, the notes as
+// they were, and no worker left once the run has returned.
+TEST_F(MakeReport, CancellingWhileHostileNotesAreReadStopsTheWorkers) {
+    std::vector<std::string> files, before;
+    for (int i = 0; i < 8; ++i) files.push_back(Note("Big/n" + std::to_string(i), NestedDivs(10u << 20)));
+    for (const std::string& file : files) before.push_back(TestEnv::ReadFile(file));
+    const size_t threads = ThreadCount();
+    for (const int step : {0, 1, 2}) {
+        Progress = {};
+        Progress.CancelAtStep = step;
+        EXPECT_EQ(Run("Big"), "") << step;
+        EXPECT_EQ(ThreadCount(), threads) << step;
+        EXPECT_EQ(Progress.Steps, step);
+        EXPECT_TRUE(Progress.Destroyed);
+    }
+    for (size_t i = 0; i < files.size(); ++i) EXPECT_TRUE(TestEnv::ReadFile(files[i]) == before[i]) << "the note stays as it was";
+}
+
 TEST_F(MakeReport, ANoteThatCannotBeReadIsLeftOutAndTheRestReported) {
     for (const char* name : {"a", "b", "c"}) Note(std::string("F/") + name, std::string("<p>") + name + "</p>");
     ASSERT_EQ(::mkfifo((Store + "F/pipe.html").c_str(), 0644), 0);
@@ -253,7 +313,7 @@ public:
     std::unique_ptr<THTMLDocument> Load(const std::string& fileName, const std::function<bool()>&) override {
         std::string bytes;
         if (!FileSystem::TryReadFile(fileName, bytes)) return nullptr;
-        return GumboDocumentLoader::ParseHTMLDocument(std::move(bytes), GumboDocumentLoader::FileURL(fileName), fileName);
+        return GumboDocumentLoader::ParseHTMLDocument(std::move(bytes), HtmlParsing::FileURL(fileName), fileName);
     }
 };
 
