@@ -1,11 +1,10 @@
 #include "search/NoteText.h"
 
-#include "platform/Strings.h"
 #include "reports/GumboDocumentLoader.h"
+#include "store/HtmlParsing.h"
 #include "store/ParseArena.h"
 
-#include <array>
-#include <cctype>
+#include <algorithm>
 #include <gumbo.h>
 #include <vector>
 
@@ -38,40 +37,6 @@ bool IsInline(GumboTag tag) {
         default:
             return false;
     }
-}
-
-// Tags that never stay open on the parser's stack: void elements and those a sibling of
-// the same kind closes. They do not count towards the nesting.
-bool NeverNests(std::string_view name) {
-    static const std::array<std::string_view, 30> names = {
-        "area", "base", "br", "col", "embed", "hr", "img", "input", "link", "meta", "param", "source", "track",
-        "wbr", "p", "li", "dt", "dd", "tr", "td", "th", "tbody", "thead", "tfoot", "option", "optgroup",
-        "html", "head", "body", "colgroup"};
-    for (std::string_view n : names)
-        if (Strings::AsciiSameText(name, n)) return true;
-    return false;
-}
-
-// The length of the page's prefix whose tags nest at most MaxNesting deep, counted on the
-// raw tags (an estimate above the parser's own depth: misnested end tags count as closing).
-size_t BoundedPrefix(std::string_view html) {
-    int depth = 0;
-    for (size_t p = html.find('<'); p != std::string_view::npos; p = html.find('<', p + 1)) {
-        const bool closing = p + 1 < html.size() && html[p + 1] == '/';
-        size_t start = p + (closing ? 2 : 1), end = start;
-        while (end < html.size() && std::isalnum(static_cast<unsigned char>(html[end]))) ++end;
-        if (end == start || !std::isalpha(static_cast<unsigned char>(html[start]))) continue;
-        const std::string_view name = html.substr(start, end - start);
-        if (NeverNests(name)) continue;
-        if (closing) {
-            depth = depth > 0 ? depth - 1 : 0;
-        } else {
-            const size_t gt = html.find('>', end);
-            if (gt != std::string_view::npos && html[gt - 1] == '/') continue;
-            if (++depth > MaxNesting) return p;
-        }
-    }
-    return html.size();
 }
 
 // Appends text with each run of white space as one blank, none at the start of the output.
@@ -130,13 +95,13 @@ std::string TreeText(const GumboNode* root, size_t sizeHint) {
 
 std::string VisibleText(std::string_view html) {
     html = html.substr(0, std::min(html.size(), MaxPageBytes));
-    html = html.substr(0, BoundedPrefix(html));
-    // The tree is parsed into the thread's arena and dropped with it, never freed node by node.
+    // The tree is parsed into the thread's arena and dropped with it, never freed node by node;
+    // the parse keeps to the prefix of a hostile page that stays cheap.
     thread_local TParseArena arena;
     arena.Reset();
-    const GumboOptions options = arena.Options();
-    const GumboOutput* const output = gumbo_parse_with_options(&options, html.data(), html.size());
-    std::string text = output ? TreeText(output->root, html.size()) : std::string();
+    HtmlParsing::TTree tree = HtmlParsing::Parse(html, arena.Options());
+    std::string text = tree ? TreeText(tree->root, html.size()) : std::string();
+    tree.release();
     arena.Reset();
     return text;
 }

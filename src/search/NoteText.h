@@ -9,9 +9,6 @@ namespace NoteText {
 
 // Pages are read up to this many bytes; the rest of a larger page is not searchable.
 inline constexpr std::size_t MaxPageBytes = 4u << 20;
-// How deep the markup may nest before the rest of the page is left out: the parser's tree
-// and its freeing grow with the depth, so a hostile page must not choose it.
-inline constexpr int MaxNesting = 1000;
 
 // The visible text of UTF-8 HTML, blocks separated by blanks, runs of white space collapsed.
 std::string VisibleText(std::string_view html);

@@ -17,8 +17,8 @@ class TestSearchBox : public QObject, TPaneRig {
     Q_OBJECT
     std::string FStore;
 
-    std::unique_ptr<TfrmMain> MakePane() {
-        auto pane = MakeRiggedPane();
+    std::unique_ptr<TfrmMain> MakePane(bool scriptedDialogs = true) {
+        auto pane = MakeRiggedPane(true, scriptedDialogs);
         pane->resize(300, 500);
         pane->show();
         return pane;
@@ -118,7 +118,7 @@ private slots:
         Options->Save();
         FBrowser.Doc.FTitle = "Fritters";
         FBrowser.Doc.FSelection = "<p>zucchini fritters</p>";
-        auto pane = MakePane();
+        auto pane = MakePane(false);
         TSearchIndex index(TSearchIndex::DefaultIndexFile(), FStore);
         const auto found = [&](const char* query) {
             QStringList paths;

@@ -1,6 +1,7 @@
 // The visible text of note pages: what a reader sees, and nothing a hostile page can make
 // expensive.
 #include "search/NoteText.h"
+#include "store/HtmlParsing.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +33,7 @@ TEST(VisibleText, LeavesOutWhatNestsTooDeep) {
 
 TEST(VisibleText, DoesNotCountElementsThatCloseThemselves) {
     std::string html;
-    for (int i = 0; i < 3 * NoteText::MaxNesting; ++i) html += "<p>para<li>item<br><img src=x>";
+    for (int i = 0; i < 3 * HtmlParsing::MaxNestingDepth; ++i) html += "<p>para<li>item<br><img src=x>";
     html += "<p>last";
     EXPECT_TRUE(NoteText::VisibleText(html).ends_with("last"));
 }

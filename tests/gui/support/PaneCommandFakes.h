@@ -55,9 +55,10 @@ struct TPaneRig {
     TScriptedDialogs* FDialogs = nullptr;
     TScriptedPrompt* FPrompt = nullptr;
 
-    // withBrowser false: a pane whose host has no browser.
-    std::unique_ptr<TfrmMain> MakeRiggedPane(bool withBrowser = true) {
-        auto dialogs = std::make_unique<TScriptedDialogs>();
+    // withBrowser false: a pane whose host has no browser. scriptedDialogs false: the pane's
+    // own dialogs (a capture needs its add-note form even when it is not shown).
+    std::unique_ptr<TfrmMain> MakeRiggedPane(bool withBrowser = true, bool scriptedDialogs = true) {
+        auto dialogs = scriptedDialogs ? std::make_unique<TScriptedDialogs>() : nullptr;
         auto prompt = std::make_unique<TScriptedPrompt>();
         FDialogs = dialogs.get();
         FPrompt = prompt.get();
