@@ -58,6 +58,11 @@ bool IsValidNodePath(const std::string& nodePath, TNames names) {
     return true;
 }
 
+bool IsValidNotePath(const std::string& folderPath, const std::string& name) {
+    return (folderPath.empty() || IsValidNodePath(folderPath, TNames::Shown)) && !name.empty() && name != "." &&
+           name != ".." && name.find('/') == std::string::npos;
+}
+
 bool IsStoreFolder(const std::string& root, const std::string& nodePath) {
     return (nodePath.empty() || IsValidNodePath(nodePath, TNames::Shown)) &&
            FileSystem::DirectoryExists(FolderDir(root, nodePath));
@@ -145,7 +150,7 @@ TResult RenameFolder(const std::string& root, const std::string& parentPath, con
 TResult DeleteNote(const std::string& root, const std::string& folderPath, const std::string& name) {
     return Trap("StoreOperations.DeleteNote", Refused(name, "the note could not be deleted"), [&] {
         const std::string nodePath = JoinPath(folderPath, name);
-        if (!IsValidNodePath(nodePath, TNames::Shown)) return Refused(name, NotANodePath(nodePath));
+        if (!IsValidNotePath(folderPath, name)) return Refused(name, NotANodePath(nodePath));
         const std::string base = FolderDir(root, folderPath) + name;
         const std::string file = base + ".html";
         // A note whose file is missing leaves its companion folder alone.
@@ -185,7 +190,7 @@ TResult MoveNote(const std::string& root, const std::string& folderPath, const s
     return Trap("StoreOperations.MoveNote", Refused(name, "the note could not be moved"), [&] {
         if (targetPath.empty()) return Refused(name, "a note cannot be placed in the store root");
         const std::string nodePath = JoinPath(folderPath, name);
-        if (!IsValidNodePath(nodePath, TNames::Shown)) return Refused(name, NotANodePath(nodePath));
+        if (!IsValidNotePath(folderPath, name)) return Refused(name, NotANodePath(nodePath));
         if (!IsValidNodePath(targetPath, TNames::Shown)) return Refused(name, NotANodePath(targetPath));
         if (targetPath == folderPath) return Refused(name, "the note is in that folder already");
         const std::string sourceBase = FolderDir(root, folderPath) + name;

@@ -41,6 +41,10 @@ bool IsValidFolderName(const std::string& name, TNames names = TNames::Made);
 // "a//b", "a/../b" and an absolute path (its first name is empty) are refused. Every
 // operation below checks its node paths with it before touching the disk.
 bool IsValidNodePath(const std::string& nodePath, TNames names = TNames::Made);
+// Whether folderPath/name names a note the tree can show: the folder "" or a Shown node path,
+// and a name that is not empty, holds no "/" and is not "." or "..". The tree lists every
+// "*.html" file, so a note's name may start with "." or end in ".files".
+bool IsValidNotePath(const std::string& folderPath, const std::string& name);
 // Whether nodePath is the root "" or a Shown node path, and names an existing folder.
 bool IsStoreFolder(const std::string& root, const std::string& nodePath);
 // The sentence an operation refuses an invalid node path with.

@@ -88,6 +88,25 @@ TEST_F(StoreOps, EveryOperationRefusesBadNodePaths) {
         EXPECT_FALSE(FileSystem::PathExists(Root + made)) << made;
 }
 
+// The tree lists every "*.html" file, so notes whose names it would refuse for a folder are
+// still moved and deleted; "." and ".." never name a note.
+TEST_F(StoreOps, NotesOfAnyShownNameAreMovedAndDeleted) {
+    for (const char* name : {".hidden", "x.files"}) {
+        Note(std::string("a/") + name);
+        Folder("b");
+        EXPECT_TRUE(MoveNote(Root, "a", name, "b").Done) << name;
+        EXPECT_TRUE(FileExists(Root + "b/" + name + ".html")) << name;
+        EXPECT_TRUE(DeleteNote(Root, "b", name).Done) << name;
+        EXPECT_FALSE(FileSystem::PathExists(Root + "b/" + name + ".html")) << name;
+    }
+    Note("a/x");
+    for (const char* bad : {".", "..", "", "../a/x"}) {
+        EXPECT_FALSE(DeleteNote(Root, "a", bad).Done) << bad;
+        EXPECT_FALSE(MoveNote(Root, "a", bad, "b").Done) << bad;
+    }
+    EXPECT_TRUE(FileExists(Root + "a/x.html"));
+}
+
 // Names other programs gave folders and notes are worked on; the store makes valid names only.
 TEST_F(StoreOps, ShownNamesAreWorkedOnAndMadeNamesAreValid) {
     Note("Q&A/Idea");
