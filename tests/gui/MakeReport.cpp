@@ -23,13 +23,9 @@ const char* const Template =
 
 class TestMakeReport : public QObject, TPaneRig {
     Q_OBJECT
-    std::string FStore;
-
-    std::unique_ptr<TfrmMain> MakePane() { return MakeRiggedPane(); }
 
 private slots:
     void init() {
-        FStore = GuiTestEnv::ResetOptions();
         ResetRig();
         GuiTestEnv::WriteFile(Options->AppPath + "Templates/Simple.html", Template);
         GuiTestEnv::WriteFile(FStore + "Trips/Rome.html", "<html><body><p>Colosseum at dawn</p></body></html>");

@@ -15,10 +15,9 @@
 
 class TestSearchBox : public QObject, TPaneRig {
     Q_OBJECT
-    std::string FStore;
 
     std::unique_ptr<TfrmMain> MakePane(bool scriptedDialogs = true) {
-        auto pane = MakeRiggedPane(true, scriptedDialogs);
+        auto pane = TPaneRig::MakePane(true, scriptedDialogs);
         pane->resize(300, 500);
         pane->show();
         return pane;
@@ -43,7 +42,6 @@ class TestSearchBox : public QObject, TPaneRig {
 
 private slots:
     void init() {
-        FStore = GuiTestEnv::ResetOptions();
         ResetRig();
         WriteNote("Cook/Pasta", "<p>pasta with garlic</p>");
         WriteNote("Cook/Bread", "<p>garlic bread</p>");

@@ -32,15 +32,9 @@ std::string RegistryValue(const char* name) {
 
 class TestFrmMainCommands : public QObject, TPaneRig {
     Q_OBJECT
-    std::string FStore;
-
-    std::unique_ptr<TfrmMain> MakePane() { return MakeRiggedPane(); }
 
 private slots:
-    void init() {
-        FStore = GuiTestEnv::ResetOptions();
-        ResetRig();
-    }
+    void init() { ResetRig(); }
 
     void everyCommandHasItsCaptionHintTagCategoryAndImage() {
         struct Row { const char* name; int tag; const char* category; const char* caption; const char* hint; int image; };

@@ -39,11 +39,10 @@ void SetWordProcessor(const std::string& command) {
 
 class TestFrmMainOpen : public QObject, TPaneRig {
     Q_OBJECT
-    std::string FStore;
 
     // A pane on the store with the folder Trips (notes Rome and Bare) focused and expanded.
     std::unique_ptr<TfrmMain> MakePane(bool withBrowser = true) {
-        auto pane = MakeRiggedPane(withBrowser);
+        auto pane = TPaneRig::MakePane(withBrowser);
         pane->LoadTree(true);
         return pane;
     }
@@ -57,7 +56,6 @@ class TestFrmMainOpen : public QObject, TPaneRig {
 
 private slots:
     void init() {
-        FStore = GuiTestEnv::ResetOptions();
         ResetRig();
         GuiTestEnv::WriteFile(Options->AppPath + "Templates/Simple.html", Template);
         WriteNote(FStore + "Trips/Rome.html", "https://example.org/rome", "Rome guide");

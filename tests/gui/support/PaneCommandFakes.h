@@ -6,6 +6,7 @@
 #include "platform/Exceptions.h"
 #include "store/MapiCtrl.h"
 #include "support/GuiFakes.h"
+#include "support/GuiTestEnvironment.h"
 
 #include <functional>
 #include <string>
@@ -48,8 +49,9 @@ public:
     }
 };
 
-// A pane made with all of the above, the fakes kept at hand for the checks.
+// A pane made with all of the above, the fakes kept at hand for the checks, on a fresh store.
 struct TPaneRig {
+    std::string FStore;
     TFakeBrowser FBrowser;
     TRecordingLauncher FLauncher;
     TScriptedDialogs* FDialogs = nullptr;
@@ -57,7 +59,7 @@ struct TPaneRig {
 
     // withBrowser false: a pane whose host has no browser. scriptedDialogs false: the pane's
     // own dialogs (a capture needs its add-note form even when it is not shown).
-    std::unique_ptr<TfrmMain> MakeRiggedPane(bool withBrowser = true, bool scriptedDialogs = true) {
+    std::unique_ptr<TfrmMain> MakePane(bool withBrowser = true, bool scriptedDialogs = true) {
         auto dialogs = scriptedDialogs ? std::make_unique<TScriptedDialogs>() : nullptr;
         auto prompt = std::make_unique<TScriptedPrompt>();
         FDialogs = dialogs.get();
@@ -68,7 +70,9 @@ struct TPaneRig {
         pane->SetLauncher(FLauncher.Launcher());
         return pane;
     }
+    // Fresh options and store (each test function's init), the fakes emptied.
     void ResetRig() {
+        FStore = GuiTestEnv::ResetOptions();
         FBrowser.Navigations.clear();
         FLauncher.Calls.clear();
         FLauncher.Result = true;
