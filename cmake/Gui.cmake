@@ -7,14 +7,13 @@ endif()
 
 # quillbox_pane: the notes pane TfrmMain with its tree, the companion dialogs and the progress
 # window. Every src/pane/*.cpp except the test host in src/pane/host/. It links the core
-# subsystems it calls (the store, the reports, the drop import); the command that uses the
-# favorites import adds its own, so the pane builds while that is being changed.
+# subsystems it calls (the store, the reports, the drop import, the search, the favorites).
 file(GLOB QB_PANE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/pane/*.cpp)
 add_library(quillbox_pane STATIC ${QB_PANE_SOURCES})
 set_target_properties(quillbox_pane PROPERTIES AUTOMOC ON)
 target_include_directories(quillbox_pane PUBLIC ${CMAKE_SOURCE_DIR}/src)
-target_link_libraries(quillbox_pane PUBLIC qb_store qb_reports qb_dropimport qb_search Qt6::Widgets Qt6::Network PkgConfig::GUMBO)
-target_link_libraries(quillbox_pane PUBLIC qb_favorites)
+target_link_libraries(quillbox_pane PUBLIC qb_store qb_reports qb_dropimport qb_search qb_favorites
+  Qt6::Widgets Qt6::Network PkgConfig::GUMBO)
 # The version the program shows is the project's, so it has one home; only the source that
 # holds it gets it on its compile line.
 set_source_files_properties(${CMAKE_SOURCE_DIR}/src/pane/Product.cpp PROPERTIES
