@@ -10,6 +10,7 @@
 #include "store/StoreListing.h"
 #include "support/GuiFakes.h"
 #include "support/GuiTestEnvironment.h"
+#include "support/PaneCommandFakes.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -35,20 +36,11 @@ ReportUtils::TNoteInfo Info(const std::string& file) {
 
 }  // namespace
 
-class TestFrmMainCapture : public QObject {
+class TestFrmMainCapture : public QObject, TPaneRig {
     Q_OBJECT
-    std::string FStore;
-    TFakeBrowser FBrowser;
-    TScriptedPrompt* FPrompt = nullptr;
 
-    std::unique_ptr<TfrmMain> MakePane() {
-        auto prompt = std::make_unique<TScriptedPrompt>();
-        FPrompt = prompt.get();
-        auto pane = std::make_unique<TfrmMain>(nullptr, nullptr, std::move(prompt));
-        pane->SetWebBrowser(&FBrowser);
-        pane->SetStandalone(true);
-        return pane;
-    }
+    // The pane's own dialogs: a capture fills its add-note form even when it is not shown.
+    std::unique_ptr<TfrmMain> MakePane() { return TPaneRig::MakePane(true, false); }
     TNode* Folder(TfrmMain& pane, const QString& name) {
         for (const auto& child : pane.Model()->Root()->Children)
             if (child->Data && child->Data->Name == name) return child.get();
@@ -57,7 +49,7 @@ class TestFrmMainCapture : public QObject {
 
 private slots:
     void init() {
-        FStore = GuiTestEnv::ResetOptions();
+        ResetRig();
         FileSystem::ForceDirectories(FStore + "Web");
         FileSystem::ForceDirectories(FStore + "Mail");
         Options->DefFolder = "Web";
