@@ -11,8 +11,6 @@ namespace NoteText {
 
 namespace {
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
-
 // Elements whose content no reader sees.
 bool IsHidden(GumboTag tag) {
     switch (tag) {
@@ -41,13 +39,13 @@ bool IsInline(GumboTag tag) {
 // Appends text with each run of white space as one blank, none at the start of the output.
 void AppendText(std::string& out, const char* text) {
     for (const char* c = text; *c;) {
-        if (IsSpace(*c)) {
+        if (HtmlParsing::IsHtmlSpace(*c)) {
             if (!out.empty() && out.back() != ' ') out += ' ';
             ++c;
             continue;
         }
         const char* end = c;
-        while (*end && !IsSpace(*end)) ++end;
+        while (*end && !HtmlParsing::IsHtmlSpace(*end)) ++end;
         out.append(c, end);
         c = end;
     }
