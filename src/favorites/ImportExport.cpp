@@ -31,12 +31,12 @@ std::string IniText(std::string_view bytes) {
     return std::string(bytes);
 }
 
-// The note file of one shortcut: the info block, then a small page with the link. The name
-// and the address are escaped wherever they go, so neither can add markup to the page or
-// end its comment early ("-->" cannot occur once ">" is escaped).
 // The info block's XML text needs "&", "<" and ">" escaped, quotes stay as they are.
 std::string XmlEscaped(const std::string& text) { return Strings::HtmlEscaped(text, 0); }
 
+// The note file of one shortcut: the info block, then a small page with the link. The name
+// and the address are escaped wherever they go, so neither can add markup to the page or
+// end its comment early ("-->" cannot occur once ">" is escaped).
 std::string ShortcutNote(const std::string& name, const std::string& url, TDateTime modified) {
     const std::string info = "<NOTE><ORIGINAL_TITLE>" + XmlEscaped(name) + "</ORIGINAL_TITLE><ORIGINAL_URL>" +
                              XmlEscaped(url) + "</ORIGINAL_URL>" + "<TITLE>" + XmlEscaped(name) + "</TITLE><DATE>" +

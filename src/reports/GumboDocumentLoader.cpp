@@ -32,16 +32,26 @@ constexpr auto PollInterval = std::chrono::milliseconds(15);
 
 using HtmlParsing::FileURL;
 using HtmlParsing::IsElement;
+using HtmlParsing::IsHtmlSpace;
 using HtmlParsing::IsHtmlTag;
 using HtmlParsing::ParserOptions;
 using HtmlParsing::TVisit;
-
-bool IsHtmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; }
 
 // The text without the HTML white space around it.
 std::string_view TrimSpace(std::string_view text) {
     while (!text.empty() && IsHtmlSpace(text.front())) text.remove_prefix(1);
     while (!text.empty() && IsHtmlSpace(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+// The text of an element's own text children (a style sheet, a title), as written.
+std::string ChildText(const GumboNode* element) {
+    std::string text;
+    const GumboVector& children = element->v.element.children;
+    for (unsigned i = 0; i < children.length; ++i) {
+        const auto* child = static_cast<const GumboNode*>(children.data[i]);
+        if (child->type == GUMBO_NODE_TEXT || child->type == GUMBO_NODE_WHITESPACE) text += child->v.text.text;
+    }
     return text;
 }
 
@@ -447,12 +457,7 @@ private:
         const GumboElement& e = node->v.element;
         if (IsDropped(node)) return TVisit::Skip;
         if (e.tag == GUMBO_TAG_STYLE) {
-            std::string css;
-            for (unsigned i = 0; i < e.children.length; ++i) {
-                const auto* child = static_cast<const GumboNode*>(e.children.data[i]);
-                if (child->type == GUMBO_NODE_TEXT || child->type == GUMBO_NODE_WHITESPACE) css += child->v.text.text;
-            }
-            out += "<style>" + ScopedStyleSheet(css, "#" + FScope) + "</style>";
+            out += "<style>" + ScopedStyleSheet(ChildText(node), "#" + FScope) + "</style>";
             FStyled = true;
             return TVisit::Skip;
         }
@@ -510,14 +515,8 @@ std::string FindTitle(const GumboNode* document) {
         return TVisit::Stop;
     });
     if (!title) return {};
-    std::string text;
-    const GumboVector& children = title->v.element.children;
-    for (unsigned i = 0; i < children.length; ++i) {
-        const auto* child = static_cast<const GumboNode*>(children.data[i]);
-        if (child->type == GUMBO_NODE_TEXT || child->type == GUMBO_NODE_WHITESPACE) text += child->v.text.text;
-    }
     std::string collapsed;
-    for (const char c : text) {
+    for (const char c : ChildText(title)) {
         if (!IsHtmlSpace(c)) collapsed += c;
         else if (!collapsed.empty() && collapsed.back() != ' ') collapsed += ' ';
     }

@@ -6,13 +6,10 @@
 
 #include <algorithm>
 #include <gumbo.h>
-#include <vector>
 
 namespace NoteText {
 
 namespace {
-
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 
 // Elements whose content no reader sees.
 bool IsHidden(GumboTag tag) {
@@ -42,13 +39,13 @@ bool IsInline(GumboTag tag) {
 // Appends text with each run of white space as one blank, none at the start of the output.
 void AppendText(std::string& out, const char* text) {
     for (const char* c = text; *c;) {
-        if (IsSpace(*c)) {
+        if (HtmlParsing::IsHtmlSpace(*c)) {
             if (!out.empty() && out.back() != ' ') out += ' ';
             ++c;
             continue;
         }
         const char* end = c;
-        while (*end && !IsSpace(*end)) ++end;
+        while (*end && !HtmlParsing::IsHtmlSpace(*end)) ++end;
         out.append(c, end);
         c = end;
     }
@@ -62,31 +59,20 @@ void Separate(std::string& out) {
 std::string TreeText(const GumboNode* root, size_t sizeHint) {
     std::string text;
     text.reserve(sizeHint);
-    // Walks without recursion; a null entry marks the end of an element's children.
-    std::vector<const GumboNode*> stack = {root};
-    stack.reserve(256);
-    while (!stack.empty()) {
-        const GumboNode* node = stack.back();
-        stack.pop_back();
-        if (!node) {
-            Separate(text);
-            continue;
-        }
+    const auto enter = [&](const GumboNode* node) {
         if (node->type == GUMBO_NODE_TEXT || node->type == GUMBO_NODE_CDATA || node->type == GUMBO_NODE_WHITESPACE) {
             AppendText(text, node->v.text.text);
-            continue;
+            return HtmlParsing::TVisit::Skip;
         }
-        if (node->type != GUMBO_NODE_ELEMENT && node->type != GUMBO_NODE_TEMPLATE) continue;
-        const GumboElement& element = node->v.element;
-        if (IsHidden(element.tag)) continue;
-        const bool block = !IsInline(element.tag);
-        if (block) {
-            Separate(text);
-            stack.push_back(nullptr);
-        }
-        for (unsigned i = element.children.length; i > 0; --i)
-            stack.push_back(static_cast<const GumboNode*>(element.children.data[i - 1]));
-    }
+        if (!HtmlParsing::IsElement(node) || IsHidden(node->v.element.tag)) return HtmlParsing::TVisit::Skip;
+        if (!IsInline(node->v.element.tag)) Separate(text);
+        return HtmlParsing::TVisit::Descend;
+    };
+    // A block element ends a word as it starts one.
+    const auto leave = [&](const GumboNode* node) {
+        if (!IsInline(node->v.element.tag)) Separate(text);
+    };
+    HtmlParsing::Walk(root, enter, leave);
     while (!text.empty() && text.back() == ' ') text.pop_back();
     return text;
 }

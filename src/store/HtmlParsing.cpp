@@ -14,7 +14,6 @@ namespace HtmlParsing {
 
 namespace {
 
-bool IsHtmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; }
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 // ---- Tag kinds, as the parser's tree builder sorts them ----

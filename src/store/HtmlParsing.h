@@ -61,6 +61,9 @@ TTree Parse(std::string_view html, const GumboOptions& options = ParserOptions()
 
 // ---- The walk ----
 
+// The characters HTML counts as white space.
+inline bool IsHtmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; }
+
 // The child nodes of a document, element or template node; none for the others.
 const GumboVector* Children(const GumboNode* node);
 
