@@ -26,8 +26,7 @@ TFileDataObject::TFileDataObject(std::string path) : FPath(std::move(path)) {
 }
 
 std::string TFileDataObject::BaseName() const {
-    const std::string name = FileSystem::ExtractFileName(FPath);
-    return name.substr(0, name.size() - FileSystem::ExtractFileExt(name).size());
+    return FileSystem::ChangeFileExt(FileSystem::ExtractFileName(FPath), "");
 }
 
 std::string TFileDataObject::Format() const {

@@ -203,7 +203,7 @@ TMailPart* TMailMessage2000::ParseCarriedMessage(TMailPart* carrier) {
 }
 
 // The first rule that applies is taken; a text body that cannot be used falls through. root is
-// the message whose own body rules 4 and 5 are about.
+// the message whose own single text body is taken as its text.
 void TMailMessage2000::VisitForTextParts(TMailPart* part, TMailPart* root, bool collectAttachments) {
     const std::string type = part->ContentType();
     const bool leaf = part->SubParts.Count() == 0;
@@ -224,7 +224,7 @@ void TMailMessage2000::VisitForTextParts(TMailPart* part, TMailPart* root, bool 
         return;
     }
     if (part == root && leaf && type.starts_with("text/") && TryTextBody(part, type)) return;
-    // Rule 6 holds for the children of every mixed entity, so a text inside a mixed part
+    // A text is taken from the children of every mixed entity, so a text inside a mixed part
     // nested in the first one is found too.
     const bool inMixed = parent && (parent == MixedContainer || ContainerType(parent->ContentType()) == "multipart/mixed");
     if (MixedContainer && inMixed && !AlternativeContainer && TryTextBody(part, type)) return;

@@ -157,12 +157,9 @@ void TRVHTMLWriter::WriteHead() {
 
 void TRVHTMLWriter::DoNewText(TRVRTFReader& reader, const std::string& text, TRVRTFPosition position) {
     FShapePictureShown = false;  // a shape and its copy stand side by side
-    if (text.empty()) {
-        WriteRun(reader, text, std::string(), position);
-        return;
-    }
-    const bool inLink = !reader.RTFState().Link.empty() && IsSafeLink(reader.RTFState().Link);
-    WriteRun(reader, text, TextToHTML(text, !inLink), position);
+    // Inside a link that is kept, the addresses in the text are not made links again.
+    const std::string& link = reader.RTFState().Link;
+    WriteRun(reader, text, TextToHTML(text, link.empty() || !IsSafeLink(link)), position);
 }
 
 // A run: the paragraph it starts or the line break before it, then the inline elements it

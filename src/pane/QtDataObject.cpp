@@ -19,8 +19,6 @@ QString DecodeText(const QByteArray& bytes) {
 // Firefox puts a charset declaration in front of the HTML it copies.
 constexpr const char* MozHtmlPrefix = "<meta http-equiv=\"content-type\" content=\"text/html; charset=utf-8\">";
 
-std::string Ansi(const QString& text) { return QToAnsi(text); }
-
 }  // namespace
 
 bool TQtDataObject::HasAny(std::initializer_list<const char*> types) const {
@@ -101,11 +99,11 @@ TGetResult TQtDataObject::GetData(const std::string& format, std::string& bytes)
     } else if (format == CFSTR_URL || format == CFSTR_FILEDESCRIPTOR) {
         QString url, title;
         if (LinkAndTitle(url, title)) {
-            if (format == CFSTR_URL) bytes = Ansi(url);
-            else if (!title.isEmpty()) bytes = DataFormats::FileGroupDescriptor(Ansi(title) + ".url");
+            if (format == CFSTR_URL) bytes = QToAnsi(url);
+            else if (!title.isEmpty()) bytes = DataFormats::FileGroupDescriptor(QToAnsi(title) + ".url");
         }
     } else if (format == CFSTR_TEXT && FMime->hasText()) {
-        bytes = DataFormats::ToCrLf(Ansi(FMime->text()));
+        bytes = DataFormats::ToCrLf(QToAnsi(FMime->text()));
     }
     return bytes.empty() ? TGetResult::NotAvailable : TGetResult::Ok;
 }

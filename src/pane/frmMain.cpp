@@ -13,6 +13,7 @@
 #include "reports/ReportRun.h"
 #include "store/NoteFile.h"
 #include "store/StoreListing.h"
+#include "store/StoreOperations.h"
 #include "store/StoreSignal.h"
 
 #include <QApplication>
@@ -167,8 +168,7 @@ void TfrmMain::UpdateSearchIndex() {
 
 // The directory of a folder node (or of the root), ending with "/".
 std::string TfrmMain::StoreFolderOf(TNode* node) {
-    const std::string path = QToAnsi(GetNodePath(node));
-    return StoreRoot() + path + (path.empty() ? "" : "/");
+    return StoreOperations::FolderDir(StoreRoot(), QToAnsi(GetNodePath(node)));
 }
 
 bool TfrmMain::LoadSubTree(TNode* node, bool loadFiles) {

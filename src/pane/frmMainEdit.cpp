@@ -218,7 +218,7 @@ void TfrmMain::actShowPropsExecute() {
         }
         TMyNode& rec = *node->Data;
         const QString parentPath = GetNodePath(node->Parent);
-        const std::string oldFile = StoreOperations::FolderDir(StoreRoot(), QToAnsi(parentPath)) + QToAnsi(rec.Name) + ".html";
+        const std::string oldFile = StoreFolderOf(node->Parent) + QToAnsi(rec.Name) + ".html";
         ReportUtils::TNoteInfo info;
         if (ReportUtils::LoadNodeFromFile(oldFile, info)) {
             rec.Name = AnsiToQ(info.Name);

@@ -25,8 +25,6 @@ constexpr const char* ReplyAddressQuestion =
 // The preferences dialog's page with the reply address.
 constexpr int PrefsEmailPage = 4;
 
-std::string Ansi(const QString& text) { return QToAnsi(text); }
-
 // Runs a callback for the events of one object, before the object sees them.
 class TEventWatcher : public QObject {
 public:
@@ -150,7 +148,7 @@ bool TfrmMain::Launch(const std::vector<std::string>& argv) {
 
 // A failed start raises, so the command ends in its trap with the log line.
 void TfrmMain::ShellOpen(const QString& target) {
-    if (!Launch({"xdg-open", Ansi(target)})) throw EOSError("The desktop could not open " + Ansi(target));
+    if (!Launch({"xdg-open", QToAnsi(target)})) throw EOSError("The desktop could not open " + QToAnsi(target));
 }
 
 // ---- Opening ----
@@ -201,7 +199,7 @@ void TfrmMain::OpenNoteFile(const QString& fileName, const QStringList& highligh
 // box and status bar.
 void TfrmMain::OpenURL(const QString& path, bool newWindow) {
     TrapVoid("TfrmMain.OpenURL", [&] {
-        if (!FileSystem::PathExists(Ansi(path))) return;
+        if (!FileSystem::PathExists(QToAnsi(path))) return;
         if (TWebBrowser* browser = GetWebBrowser()) browser->Navigate(path, newWindow ? QString("_new") : QString());
     });
 }
@@ -253,8 +251,7 @@ void TfrmMain::actOpenWithMSWordExecute() {
         if (node->Data->IsFolder) {
             MakeReport(node->Data->Name, GetNodePath(node), false, file);
         } else {
-            const std::string parent = Ansi(GetNodePath(node->Parent));
-            file = Options->FolderToStore + parent + (parent.empty() ? "" : "/") + Ansi(node->Data->Name) + ".html";
+            file = StoreFolderOf(node->Parent) + QToAnsi(node->Data->Name) + ".html";
         }
         if (file.empty() || !FileSystem::FileExists(file)) return;
         std::vector<std::string> argv = {FWordPath};
@@ -280,7 +277,7 @@ void TfrmMain::actSendExecute() {
             if (prefs->Accepted()) Options->Load();
         }
         const TMyNode& rec = *node->Data;
-        const std::string name = Ansi(rec.Name);
+        const std::string name = QToAnsi(rec.Name);
         std::string body, attachment;
         if (rec.IsFolder) {
             MakeReport(rec.Name, GetNodePath(node), false, attachment);  // no report: sent without it
@@ -288,11 +285,11 @@ void TfrmMain::actSendExecute() {
                 body = "Title: " + name + "\n" + "Created on " + DateTimeUtils::DateTimeToStr(DateTimeUtils::Now());
         } else {
             if (!node->Parent || !node->Parent->Data) return;
-            attachment = Options->FolderToStore + Ansi(GetNodePath(node->Parent)) + "/" + name + ".html";
+            attachment = Options->FolderToStore + QToAnsi(GetNodePath(node->Parent)) + "/" + name + ".html";
             if (!FileSystem::FileExists(attachment)) throw EInOutError("The note's file is missing: " + attachment);
             if (Options->SendAsAttach) {
-                body = "Title:\n " + name + "\n" + "Original URL:\n" + Ansi(rec.OriginalURL) + "\n";
-                if (!rec.OriginalTitle.isEmpty()) body += "Original title:\n" + Ansi(rec.OriginalTitle) + "\n";
+                body = "Title:\n " + name + "\n" + "Original URL:\n" + QToAnsi(rec.OriginalURL) + "\n";
+                if (!rec.OriginalTitle.isEmpty()) body += "Original title:\n" + QToAnsi(rec.OriginalTitle) + "\n";
                 body += "Date:\n" + DateTimeUtils::DateTimeToStr(rec.Created);
             }
         }
