@@ -91,7 +91,9 @@ TEST(RtfCorpus, EveryDocumentConvertsIntoBalancedHtml) {
             EXPECT_EQ(html, "") << name;
             continue;
         }
-        if (!html.empty()) EXPECT_EQ(html.rfind(Head, 0), 0u) << name << ": something before the head";
+        if (!html.empty()) {
+            EXPECT_EQ(html.rfind(Head, 0), 0u) << name << ": something before the head";
+        }
         EXPECT_EQ(CodePage::Utf16ToUtf8(CodePage::Utf8ToUtf16(html)), html) << name << ": not valid UTF-8";
         EXPECT_EQ(html.find("\uFFFD"), std::string::npos) << name << ": a character that did not decode";
     }

@@ -253,7 +253,9 @@ TEST_F(ReportOfNotes, AHostileNoteCannotBreakTheReport) {
         if (!first || !last || !hostile) continue;
         EXPECT_EQ(*first, (TWords{"first", "note"}));
         EXPECT_EQ(*last, (TWords{"last", "note"}));
-        if (!c.words.empty()) EXPECT_EQ(*hostile, c.words);
+        if (!c.words.empty()) {
+            EXPECT_EQ(*hostile, c.words);
+        }
         EXPECT_EQ(shape.Elements["style"], 1 + (c.bytes.find("<style>") != std::string::npos)) << "the template's own";
     }
 }

@@ -151,7 +151,9 @@ TEST_F(MakeReport, TheReportIsWrittenWhereOnlyTheUserCanReadIt) {
     ::unsetenv("XDG_RUNTIME_DIR");
     for (const std::string& plant : {std::string("none"), std::string("link"), std::string("file")}) {
         if (::unlink(own.c_str()) != 0) FileSystem::RemoveTree(own);
-        if (plant == "link") ASSERT_EQ(::symlink(planted.c_str(), own.c_str()), 0);
+        if (plant == "link") {
+            ASSERT_EQ(::symlink(planted.c_str(), own.c_str()), 0);
+        }
         if (plant == "file") TestEnv::WriteFile(own, "taken");
         const std::string reportFile = Run("Trips");
         ASSERT_FALSE(reportFile.empty()) << plant;
